@@ -1,0 +1,42 @@
+# Quick start: `make run` and `make test` on a fresh Debian 12 machine.
+BUILD      ?= build
+TSAN_BUILD ?= build-tsan
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test test-tsan fuzz-smoke run bench clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Every test of the ordinary build, then the pipeline stress test under ThreadSanitizer.
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-tsan
+	$(MAKE) fuzz-smoke
+
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DKESTRUNE_SANITIZE=thread -DKESTRUNE_BUILD_GUI=OFF -DKESTRUNE_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target kestrune_stress_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -L stress
+
+# The fuzz targets under ASan and UBSan, a few seconds each (FUZZ_SECONDS to run longer).
+fuzz-smoke: deps
+	tools/fuzz-smoke
+
+run: build
+	@tools/run $(BUILD) $(FILES)
+
+bench: build
+	bench/run $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(TSAN_BUILD) build-fuzz

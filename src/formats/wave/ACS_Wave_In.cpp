@@ -1,0 +1,170 @@
+#include <algorithm>
+#include <climits>
+
+#include "formats/wave/ACS_Wave.h"
+
+TWaveIn::~TWaveIn() = default;
+
+bool TWaveIn::FormatIsSound(const TWaveHeaderInfo& info) const {
+  if (info.Damaged || info.Channels < 1 || info.Channels > 2 || info.SampleRate == 0 || info.BlockAlign == 0) {
+    return false;
+  }
+  if (info.WavType == wtPCM) {
+    return info.BitsPerSample == 8 || info.BitsPerSample == 16;
+  }
+  return true;
+}
+
+void TWaveIn::ReadWaveHeader() {
+  const TWaveHeaderInfo info = ScanWaveHeader(*FStream, TWaveScanPurpose::Read);
+  FWavType = info.WavType;
+  if (FWavType == wtUnsupported) {
+    FValid = false;
+    return;
+  }
+  FChan = info.Channels;
+  FSR = static_cast<int32_t>(std::min<uint32_t>(info.SampleRate, INT32_MAX));
+  FBPS = info.BitsPerSample;
+  FDataOffset = static_cast<uint16_t>(info.DataOffset);
+  switch (FWavType) {
+    case wtDVIADPCM:
+      FDviBlockAlign = info.BlockAlign;
+      FDviSamplesPerBlock = info.SamplesPerBlock;
+      FDviFactSamples = info.FactSamples;
+      break;
+    case wtMSADPCM:
+    case wtACM:
+      FMsBlockAlign = info.BlockAlign;
+      FMsSamplesPerBlock = info.SamplesPerBlock;
+      FMsFactSamples = info.FactSamples;
+      FMsCoefCount = info.CoefCount;
+      FMsCoefs = info.Coefs;
+      break;
+    default:
+      break;
+  }
+  if (!FormatIsSound(info)) {
+    FValid = false;
+    return;
+  }
+  if (FWavType == wtPCM) {
+    // A data chunk that claims more than the file holds (or the "unknown" 0xFFFFFFFF of a
+    // streaming writer) is read to the end of the file, so Size is what can really be delivered.
+    const int32_t frameSize = FBPS / 8 * FChan;
+    const int64_t available = std::max<int64_t>(FStream->Size() - info.DataOffset, 0);
+    int64_t bytes = std::min<int64_t>(info.DataSize, available);
+    bytes = std::min<int64_t>(bytes, INT32_MAX);
+    bytes -= bytes % frameSize;
+    FSize = static_cast<int32_t>(bytes);
+  }
+}
+
+void TWaveIn::OpenFile() {
+  if (FOpenCount == 0) {
+    FValid = true;
+    FWavType = wtUnsupported;
+    if (!FStreamAssigned && !OpenOwnStream(FFileName)) {
+      FValid = false;
+    }
+    if (FStream == nullptr) {
+      FValid = false;
+    } else {
+      FStream->Seek(0);
+      ReadWaveHeader();
+    }
+    if (FValid) {
+      switch (FWavType) {
+        case wtPCM:
+          FTotalSamples = Size() / (FBPS / 8 * FChan);
+          break;
+        case wtDVIADPCM:
+        case wtMSADPCM:
+        case wtACM:
+          // Compressed WAV data is recognised and described, but this source delivers PCM only.
+          FValid = false;
+          break;
+        default:
+          FValid = false;
+          break;
+      }
+    }
+  }
+  ++FOpenCount;
+}
+
+void TWaveIn::CloseFile() {
+  if (FOpenCount == 1) {
+    ReleaseStream();
+  }
+  if (FOpenCount > 0) {
+    --FOpenCount;
+  }
+}
+
+bool TWaveIn::Seek(int32_t sampleNumber) {
+  if (!FSeekable) {
+    return false;
+  }
+  OpenFile();
+  bool positioned = false;
+  if (FStream != nullptr && FValid) {
+    int64_t position = -1;
+    switch (FWavType) {
+      case wtPCM:
+        position = static_cast<int64_t>(sampleNumber) * (FBPS / 8) * FChan + FDataOffset;
+        break;
+      case wtDVIADPCM:
+        if (FDviSamplesPerBlock > 0) {
+          position = static_cast<int64_t>(sampleNumber / FDviSamplesPerBlock) * FDviBlockAlign + FDataOffset;
+        }
+        break;
+      case wtMSADPCM:
+        if (FMsSamplesPerBlock > 0) {
+          position = static_cast<int64_t>(sampleNumber / FMsSamplesPerBlock) * FMsBlockAlign + FDataOffset;
+        }
+        break;
+      default:
+        break;
+    }
+    if (position >= 0) {
+      FStream->Seek(position);
+      positioned = true;
+    }
+  }
+  CloseFile();
+  return positioned;
+}
+
+int32_t TWaveIn::RefillPcm() {
+  if (!FValid || FStream == nullptr) {
+    return 0;
+  }
+  auto count = static_cast<int32_t>(FStream->Read(FDecodeBuffer));
+  if (Position() + static_cast<int64_t>(count) >= Size()) {
+    count = Size() - Position();
+  }
+  return count;
+}
+
+int32_t TWaveIn::GetData(std::span<uint8_t> buffer) {
+  if (!FBusy) {
+    throw EACSException("The Stream is not opened");
+  }
+  if (BufferUsedUp()) {
+    int32_t count = RefillPcm();
+    if (count < 1) {
+      if (!FLoop) {
+        return 0;
+      }
+      Flush();
+      Init();
+      count = RefillPcm();
+      if (count < 1) {
+        return 0;
+      }
+    }
+    FBufStart = 1;
+    FBufEnd = count;
+  }
+  return CopyFromBuffer(FDecodeBuffer.data(), buffer);
+}

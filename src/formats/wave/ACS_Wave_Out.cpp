@@ -1,0 +1,160 @@
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "formats/wave/ACS_Wave.h"
+#include "formats/wave/WaveWriter.h"
+
+TWaveOut::TWaveOut() = default;
+
+TWaveOut::~TWaveOut() { EndWorker(); }
+
+void TWaveOut::SetWavType(TWavType value) {
+  if (Busy() || (value != wtPCM && value != wtDVIADPCM)) {
+    return;
+  }
+  FWavType = value;
+}
+
+void TWaveOut::SetBlockSize(uint16_t value) {
+  if (Busy() || value == 0 || value % 4 != 0) {
+    return;
+  }
+  FBlockSize = value;
+}
+
+void TWaveOut::SetFileMode(TFileOutputMode mode) { FFileMode = mode; }
+
+bool TWaveOut::ReadAppendHeader() {
+  FStream->Seek(0);
+  const TWaveHeaderInfo info = ScanWaveHeader(*FStream, TWaveScanPurpose::Append);
+  if (info.WavType == wtUnsupported || info.Damaged) {
+    return false;
+  }
+  if (info.WavType == wtDVIADPCM && info.FactValuePosition < 0) {
+    return false;
+  }
+  // New audio goes at the end of the file, so the data chunk must be the last chunk: appending
+  // after a trailing chunk (a "LIST" of tags, say) would turn that chunk into noise.
+  const bool sizeKnown = info.DataSize != 0 && info.DataSize != 0xFFFFFFFFu;
+  if (sizeKnown && info.DataOffset + static_cast<int64_t>(info.DataSize) + 8 <= FStream->Size()) {
+    return false;
+  }
+  FAppendFormat.WavType = info.WavType;
+  FAppendFormat.Channels = info.Channels;
+  FAppendFormat.SampleRate = info.SampleRate;
+  FAppendFormat.BitsPerSample = info.BitsPerSample;
+  FAppendFormat.DataSizePosition = info.DataSizePosition;
+  FAppendFormat.DataStart = info.DataOffset;
+  FAppendFormat.FactValuePosition = info.FactValuePosition;
+  FBlockSize = info.BlockAlign;
+  return true;
+}
+
+void TWaveOut::OpenTarget(bool& createdFile) {
+  createdFile = false;
+  if (FStreamAssigned) {
+    return;
+  }
+  RequireFileName();
+  std::error_code error;
+  if (FFileMode == foAppend && std::filesystem::exists(FFileName, error)) {
+    OpenOwnStream(FFileName, fmOpenReadWriteExclusive);
+  } else {
+    OpenOwnStream(FFileName, fmCreate);
+    createdFile = true;
+  }
+}
+
+void TWaveOut::Prepare() {
+  FEndOfInput = false;
+  FAppending = false;
+  bool createdFile = false;
+  bool inputStarted = false;
+  try {
+    OpenTarget(createdFile);
+    Input()->Init();
+    inputStarted = true;
+    if (FFileMode == foAppend && FStream->Size() > 0) {
+      if (!ReadAppendHeader()) {
+        throw EACSException("Cannot append data to this .wav file.");
+      }
+      FWavType = FAppendFormat.WavType;
+      FAppending = true;
+    }
+    TACSInput& input = *Input();
+    const TWaveFormat format{static_cast<uint16_t>(input.GetChannels()), static_cast<uint32_t>(input.GetSampleRate()),
+                             static_cast<uint16_t>(input.GetBitsPerSample())};
+    if (FWavType != wtPCM) {
+      throw EACSException("IMA ADPCM output is not available.");
+    }
+    if (FAppending) {
+      if (format.Channels != FAppendFormat.Channels || format.SampleRate != FAppendFormat.SampleRate ||
+          format.BitsPerSample != FAppendFormat.BitsPerSample) {
+        throw EACSException("Cannot append data in different audio format.");
+      }
+      FDataStart = FAppendFormat.DataStart;
+      FStream->SeekToEnd();
+    } else {
+      FDataStart = CanonicalPcmHeaderSize;
+      FStream->Seek(0);
+      FStream->Write(BuildPcmHeader(format, input.Size()));
+    }
+  } catch (...) {
+    if (inputStarted) {
+      try {
+        FlushInput();
+      } catch (...) {
+      }
+    }
+    ReleaseStream();
+    // A file this run created holds nothing worth keeping; an existing append target is untouched.
+    if (createdFile) {
+      std::error_code ignored;
+      std::filesystem::remove(FFileName, ignored);
+    }
+    throw;
+  }
+}
+
+bool TWaveOut::DoOutput(bool abort) {
+  bool result = false;
+  if (!BeginChunk(abort, result)) {
+    return result;
+  }
+  if (FEndOfInput) {
+    return false;
+  }
+  const int32_t count = ReadInput(FChunk);
+  if (count <= 0) {
+    return false;
+  }
+  // A failed write (a full disk, say) ends the run as a failure instead of silently dropping audio.
+  FStream->Write(std::span<const uint8_t>(FChunk.data(), static_cast<size_t>(count)));
+  return true;
+}
+
+void TWaveOut::CompleteHeader() {
+  // The sizes always describe what was really written, whatever the input announced: a stopped
+  // run or a short input leaves a file whose header is true.
+  const int64_t length = FStream->Size();
+  const int64_t dataSizePosition = FAppending ? FAppendFormat.DataSizePosition : CanonicalDataSizeOffset;
+  WriteLe32At(*FStream, dataSizePosition, ClampToUint32(length - FDataStart));
+  WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(length - 8));
+}
+
+void TWaveOut::Done() {
+  std::exception_ptr failure;
+  if (FStream != nullptr) {
+    try {
+      CompleteHeader();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }
+  ReleaseStream();
+  FlushInput();
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+}

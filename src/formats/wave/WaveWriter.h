@@ -1,0 +1,26 @@
+#pragma once
+
+// Building and patching the fixed WAV headers the sink writes.
+
+#include <array>
+#include <cstdint>
+
+#include "platform/Streams.h"
+
+struct TWaveFormat {
+  uint16_t Channels = 0;
+  uint32_t SampleRate = 0;
+  uint16_t BitsPerSample = 0;
+};
+
+constexpr int64_t CanonicalPcmHeaderSize = 44;
+constexpr int64_t RiffSizeOffset = 4;
+constexpr int64_t CanonicalDataSizeOffset = 40;
+
+// The 44-byte PCM header; a dataSize of -1 (unknown) is stored as 0xFFFFFFFF.
+std::array<uint8_t, 44> BuildPcmHeader(const TWaveFormat& format, int32_t dataSize);
+
+void WriteLe32At(TStream& stream, int64_t position, uint32_t value);
+uint32_t ClampToUint32(int64_t value);
+void PutLe16(uint8_t* at, uint16_t value);
+void PutLe32(uint8_t* at, uint32_t value);

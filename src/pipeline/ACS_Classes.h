@@ -1,0 +1,242 @@
+#pragma once
+
+// The pipeline's component model: sources deliver PCM, converter stages change it on the way,
+// and a sink pulls it chunk by chunk on its own worker thread.
+//
+// PCM between components: interleaved frames, left before right; 16-bit samples signed
+// little-endian, 8-bit samples unsigned with 128 as zero; one or two channels. A source's
+// Position and Size count bytes of this PCM; Size -1 means unknown.
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "platform/Component.h"
+#include "platform/Streams.h"
+
+class EACSException : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+enum TFileOutputMode { foRewrite, foAppend };
+
+// Rounds to the nearest integer, ties to the even neighbour (12.5 -> 12, 37.5 -> 38).
+int32_t RoundHalfEven(double value);
+
+class TACSInput : public TComponent {
+public:
+  virtual int32_t GetBitsPerSample() = 0;
+  virtual int32_t GetChannels() = 0;
+  virtual int32_t GetSampleRate() = 0;
+  virtual int32_t GetTotalTime();  // whole seconds
+  // Bytes written into buffer; 0 means there is no more data.
+  virtual int32_t GetData(std::span<uint8_t> buffer) = 0;
+  virtual void Reset();
+  virtual void Init() = 0;
+  virtual void Flush() = 0;
+
+  int32_t Position() const { return FPosition.load(std::memory_order_relaxed); }
+  int32_t Size() const { return FSize.load(std::memory_order_relaxed); }
+  bool Busy() const { return FBusy.load(); }
+
+protected:
+  // Read by a sink's Progress on another thread while the worker delivers.
+  std::atomic<int32_t> FPosition{0};
+  std::atomic<int32_t> FSize{0};
+  std::atomic<bool> FBusy{false};
+  int32_t FBufStart = 1;  // 1-based index of the next unread byte of the decode buffer
+  int32_t FBufEnd = 0;    // index of the last valid byte; FBufStart > FBufEnd: used up
+
+  bool BufferUsedUp() const { return FBufStart > FBufEnd; }
+  // Step 3 of every GetData: copies from the decode buffer at FBufStart and advances.
+  int32_t CopyFromBuffer(const uint8_t* decodeBuffer, std::span<uint8_t> buffer);
+};
+
+class TACSStreamedInput : public TACSInput {
+public:
+  // Supplies an open stream instead of a file name; the source never frees it.
+  void SetStream(TStream* stream);
+  TStream* Stream() const { return FStream; }
+  bool Seekable() const { return FSeekable; }
+  void SetSeekable(bool value) { FSeekable = value; }
+
+protected:
+  TStream* FStream = nullptr;
+  std::unique_ptr<TStream> FOwnedStream;  // a stream the source opened itself
+  bool FStreamAssigned = false;
+  bool FSeekable = true;
+
+  // Opens the file for reading; false (and no stream) when it cannot be opened.
+  bool OpenOwnStream(const std::string& fileName);
+  void ReleaseStream();  // frees an own stream, rewinds a supplied seekable one
+};
+
+class TACSFileIn : public TACSStreamedInput {
+public:
+  TACSFileIn() = default;
+
+  int32_t GetBitsPerSample() override;
+  int32_t GetChannels() override;
+  int32_t GetSampleRate() override;
+  int32_t GetTotalTime() override;
+  void Reset() override;
+  void Init() override;
+  void Flush() override;
+
+  virtual void OpenFile() = 0;
+  virtual void CloseFile() = 0;
+  virtual bool Seek(int32_t sampleNumber) = 0;
+
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(const std::string& value) { FFileName = value; }
+  bool Loop() const { return FLoop; }
+  void SetLoop(bool value) { FLoop = value; }
+  int32_t StartSample() const { return FStartSample; }
+  void SetStartSample(int32_t value) { FStartSample = value; }
+  int32_t EndSample() const { return FEndSample; }
+  void SetEndSample(int32_t value) { FEndSample = value; }
+
+  bool Valid() const { return FValid; }
+  int32_t OpenCount() const { return FOpenCount; }
+  int32_t TotalSamples() const { return FTotalSamples; }
+
+protected:
+  std::string FFileName;
+  int32_t FOpenCount = 0;
+  bool FValid = false;
+  int32_t FBPS = 0;
+  int32_t FSR = 0;
+  int32_t FChan = 0;
+  bool FLoop = false;
+  int32_t FStartSample = 0;
+  int32_t FEndSample = -1;
+  int32_t FTotalSamples = 0;
+
+  // A cached format value, read inside an OpenFile/CloseFile pair when the source is seekable,
+  // so a caller may ask before Init and an open run's file stays open.
+  int32_t QueryFormat(const int32_t& cachedValue);
+};
+
+class TACSConverter : public TACSInput {
+public:
+  ~TACSConverter() override;
+
+  TACSInput* Input() const { return FInput; }
+  virtual void SetInput(TACSInput* source);
+
+protected:
+  std::mutex FInputLock;  // held around every read from FInput
+  TACSInput* FInput = nullptr;
+
+  TACSInput& RequireInput() const;  // "Input not assigned" when none
+  void Notification(TComponent* component, TOperation operation) override;
+};
+
+class TACSThread;
+
+// Running: busy, worker working; Suspended: busy, worker waiting; Idle: not busy.
+enum TACSOutputStatus { tosRunning, tosSuspended, tosIdle };
+
+class TACSOutput : public TComponent {
+public:
+  using TOutputDoneEvent = std::function<void(TComponent* sender)>;
+  using TOutputProgressEvent = std::function<void(TComponent* sender)>;
+  using TThreadExceptionEvent = std::function<void(TComponent* sender, const std::exception& error)>;
+
+  TACSOutput();
+  ~TACSOutput() override;
+
+  virtual void SetInput(TACSInput* source);
+  TACSInput* Input() const { return FInput.load(); }
+
+  void Run();
+  void Stop();
+  TACSOutputStatus Status() const;
+  int32_t Progress() const;
+  bool Busy() const { return FBusy.load(); }
+  bool Active() const { return FActive.load(); }
+  int32_t LastProgress() const { return FLastProgress.load(); }
+
+  bool SuspendWhenIdle() const;
+  void SetSuspendWhenIdle(bool value);
+
+  void SetOnDone(TOutputDoneEvent handler) { FOnDone = std::move(handler); }
+  void SetOnProgress(TOutputProgressEvent handler) { FOnProgress = std::move(handler); }
+  void SetOnThreadException(TThreadExceptionEvent handler) { FOnThreadException = std::move(handler); }
+  const TOutputDoneEvent& OnDone() const { return FOnDone; }
+  const TOutputProgressEvent& OnProgress() const { return FOnProgress; }
+  const TThreadExceptionEvent& OnThreadException() const { return FOnThreadException; }
+
+protected:
+  // Moves one chunk; false ends the run.
+  virtual bool DoOutput(bool abort) = 0;
+  virtual void Done() = 0;
+  virtual void Prepare() = 0;
+
+  // Steps 1 to 3 of every DoOutput: nothing to do while inactive, progress, abort. Returns true
+  // when the caller should go on to read a chunk; otherwise `result` holds what to return.
+  bool BeginChunk(bool abort, bool& result);
+  // Step 4: one GetData on the input under InputLock.
+  int32_t ReadInput(std::span<uint8_t> buffer);
+
+  // Must be the first call in the destructor of every concrete sink: the worker calls its
+  // virtual functions. A sink still running is finished (Done) so its file is well-formed.
+  void EndWorker();
+  // Input.Flush, when an input is still attached.
+  void FlushInput();
+
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  friend class TACSThread;
+
+  void DonePath();
+  void FailurePath(const std::exception& error);
+
+  std::atomic<bool> FActive{false};
+  std::atomic<int32_t> FLastProgress{0};
+  std::unique_ptr<TACSThread> FThread;
+  std::atomic<TACSInput*> FInput{nullptr};
+  TOutputDoneEvent FOnDone;
+  TOutputProgressEvent FOnProgress;
+  TThreadExceptionEvent FOnThreadException;
+  std::atomic<bool> FBusy{false};
+  std::mutex FInputLock;
+};
+
+class TACSStreamedOutput : public TACSOutput {
+public:
+  // Supplies an open stream instead of a file name; the sink never frees it.
+  void SetStream(TStream* stream);
+  TStream* Stream() const { return FStream; }
+
+protected:
+  TStream* FStream = nullptr;
+  std::unique_ptr<TStream> FOwnedStream;
+  bool FStreamAssigned = false;
+
+  void OpenOwnStream(const std::string& fileName, TFileOpenMode mode);
+  void ReleaseStream();
+};
+
+class TACSFileOut : public TACSStreamedOutput {
+public:
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(const std::string& value) { FFileName = value; }
+  TFileOutputMode FileMode() const { return FFileMode; }
+  virtual void SetFileMode(TFileOutputMode mode);
+
+protected:
+  std::string FFileName;
+  TFileOutputMode FFileMode = foRewrite;
+
+  // "File name is not assigned." unless a stream was supplied.
+  void RequireFileName() const;
+};
