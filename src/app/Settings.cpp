@@ -256,7 +256,10 @@ void TSettings::LoadOne(TRegIniFile& store, const TSettingDef& def, TValue& valu
     case skChoicePosition: {
       const int32_t position = store.ReadInteger(SettingsSection, def.Name, fallback);
       const size_t count = Choices(def.Name).size();
-      value.Number = position >= 0 && static_cast<size_t>(position) < count ? position : -1;
+      // With no profiles beside the program nothing can be selected, but the stored choice is
+      // kept so that saving does not lose it.
+      const bool emptyList = count == 0 && EqualsNoCase(def.Name, SettingNames::WMABitrate);
+      value.Number = emptyList || (position >= 0 && static_cast<size_t>(position) < count) ? position : -1;
       break;
     }
     case skText:
