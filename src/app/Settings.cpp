@@ -213,10 +213,10 @@ bool TSettings::Assign(const std::string& name, const std::string& text, std::st
     case skChoiceText:
     case skChoicePosition:
       number = ChoicePosition(*def, text);
-      if (number < 0 && def->Kind == skChoicePosition && ParseDecimal(text, number) &&
-          (choices.empty() || (number >= 0 && static_cast<size_t>(number) < choices.size()))) {
-        value.Number = number;
-        return true;
+      if (int32_t position = -1; number < 0 && def->Kind == skChoicePosition && ParseDecimal(text, position) &&
+                                 position >= 0 &&
+                                 (choices.empty() || static_cast<size_t>(position) < choices.size())) {
+        number = position;
       }
       if (number < 0) {
         error = def->Name + ": \"" + text + "\" is not one of " + (choices.empty() ? "(none)" : JoinChoices(choices));

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -332,7 +333,24 @@ std::string DefaultRegistryFile() { return UserConfigDir() + "/Quillmar/Kestrune
 
 // ---- TRegistry ----------------------------------------------------------------------------------
 
-TRegistry::TRegistry(std::string fileName) : FFileName(std::move(fileName)) {
+TRegistry::TRegistry(std::string fileName) : FFileName(std::move(fileName)) { ReadFile(); }
+
+namespace {
+
+std::string FileStamp(const std::string& fileName) {
+  struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0) {
+    return {};
+  }
+  return std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) +
+         "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
+void TRegistry::ReadFile() const {
+  FFileStamp = FileStamp(FFileName);
+  FHive = TRegistryHive();
   std::ifstream in(FFileName, std::ios::binary);
   if (!in) {
     return;
@@ -347,6 +365,12 @@ TRegistry::TRegistry(std::string fileName) : FFileName(std::move(fileName)) {
     if (::rename(FFileName.c_str(), aside.c_str()) == 0) {
       FSetAsideFile = aside;
     }
+  }
+}
+
+void TRegistry::Refresh() const {
+  if (FUpdating == 0 && FileStamp(FFileName) != FFileStamp) {
+    ReadFile();
   }
 }
 
@@ -367,6 +391,7 @@ std::string TRegistry::Resolve(const std::string& key) const {
 }
 
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
+  Refresh();
   const std::string path = Resolve(key);
   if (path.empty()) {
     return false;
@@ -392,6 +417,7 @@ bool TRegistry::KeyExists(const std::string& key) const {
 }
 
 const TRegValue* TRegistry::FindValue(const std::string& name) const {
+  Refresh();
   if (FCurrentPath.empty()) {
     return nullptr;
   }
@@ -460,6 +486,7 @@ void TRegistry::Put(const std::string& name, uint32_t type, std::vector<uint8_t>
   if (FCurrentPath.empty()) {
     throw ERegistryException("Failed to set data for '" + name + "'");
   }
+  Refresh();
   TRegistryHive::TKey& key = FHive.AddKey(FCurrentPath);
   auto same = [&](const TRegValue& v) { return EqualsNoCase(v.Name, name); };
   const auto found = std::find_if(key.Values.begin(), key.Values.end(), same);
@@ -493,6 +520,7 @@ void TRegistry::WriteInteger(const std::string& name, int32_t value) {
 void TRegistry::WriteBinaryData(const std::string& name, const std::vector<uint8_t>& value) { Put(name, 3, value); }
 
 bool TRegistry::DeleteValue(const std::string& name) {
+  Refresh();
   TRegistryHive::TKey* key = FCurrentPath.empty() ? nullptr : FHive.FindKey(FCurrentPath);
   if (key == nullptr) {
     return false;
@@ -511,6 +539,7 @@ void TRegistry::Save() {
     return;
   }
   WriteAtomically(FFileName, FHive.Format());
+  FFileStamp = FileStamp(FFileName);
   FDirty = false;
 }
 

@@ -92,15 +92,19 @@ public:
   const std::string& SetAsideFile() const { return FSetAsideFile; }
 
 private:
+  // Takes in what another writer (another object, another process) saved since the last look.
+  void Refresh() const;
+  void ReadFile() const;
   const TRegValue* FindValue(const std::string& name) const;
   void Put(const std::string& name, uint32_t type, std::vector<uint8_t> data);
   void Save();
   std::string Resolve(const std::string& key) const;
 
   std::string FFileName;
-  std::string FSetAsideFile;
+  mutable std::string FSetAsideFile;
   std::string FCurrentPath;  // empty: no key open
-  TRegistryHive FHive;
+  mutable TRegistryHive FHive;
+  mutable std::string FFileStamp;  // identity, size and time of the file last read or written
   int FUpdating = 0;
   bool FDirty = false;
 };
