@@ -65,7 +65,7 @@ bool TBatchResult::AllCompleted() const {
     return false;
   }
   for (const TRowResult& row : Rows) {
-    if (!row.Completed) {
+    if (!row.Completed || row.Stopped) {
       return false;
     }
   }
@@ -307,6 +307,7 @@ void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, T
       case TDriverEvent::dkDone:
         finished = true;
         result.Completed = true;
+        result.Stopped = FStopRequested;
         Observer().RowStatus(row, "Complete");
         break;
       case TDriverEvent::dkFailed:

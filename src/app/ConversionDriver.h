@@ -58,6 +58,7 @@ struct TRowResult {
   std::string Input;
   std::string Output;
   bool Completed = false;  // ended through the sink's done path (also when stopped)
+  bool Stopped = false;    // Stop came while it ran: its file holds only what was converted
   std::string Message;     // why it failed: "<input>: <reason>"
 };
 
@@ -75,18 +76,18 @@ public:
   virtual ~TConversionObserver() = default;
 
   // The window disables its list and Convert, enables Stop.
-  virtual void BatchStarted(int32_t fileCount) { (void)fileCount; }
-  virtual void RowStarted(int32_t row, const std::string& input, const std::string& output) {
-    (void)row, (void)input, (void)output;
-  }
-  virtual void FileProgress(int32_t row, int32_t percent) { (void)row, (void)percent; }
+  virtual void BatchStarted(int32_t /*fileCount*/) {}
+  virtual void RowStarted(int32_t /*row*/, const std::string& /*input*/, const std::string& /*output*/) {}
+  virtual void FileProgress(int32_t /*row*/, int32_t /*percent*/) {}
   // "42% Done", "Complete".
-  virtual void RowStatus(int32_t row, const std::string& status) { (void)row, (void)status; }
-  virtual void RowFailed(int32_t row, const std::string& message) { (void)row, (void)message; }
-  virtual void TotalProgress(int32_t position, int32_t maximum) { (void)position, (void)maximum; }
-  virtual void BatchEnded(const TBatchResult& result) { (void)result; }
+  virtual void RowStatus(int32_t /*row*/, const std::string& /*status*/) {}
+  // "<input>: <reason>".
+  virtual void RowFailed(int32_t /*row*/, const std::string& /*message*/) {}
+  virtual void TotalProgress(int32_t /*position*/, int32_t /*maximum*/) {}
+  // The window enables its list and Convert again, disables Stop.
+  virtual void BatchEnded(const TBatchResult& /*result*/) {}
   // The closing notice ("Operation complete successful", "All Done") when the settings ask for it.
-  virtual void Inform(const std::string& text, const std::string& title) { (void)text, (void)title; }
+  virtual void Inform(const std::string& /*text*/, const std::string& /*title*/) {}
 
   // Waits a little for the running row. The window processes its pending events here (its Stop
   // button calls the driver's Stop); the default simply blocks.

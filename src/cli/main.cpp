@@ -17,7 +17,11 @@ namespace {
 
 volatile std::sig_atomic_t Interrupted = 0;
 
-void OnInterrupt(int) { Interrupted = 1; }
+// The first interrupt finishes the current file and ends the batch; a second one ends the program.
+void OnInterrupt(int signal) {
+  Interrupted = 1;
+  std::signal(signal, SIG_DFL);
+}
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
@@ -82,7 +86,10 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
   }
   size_t converted = 0;
   for (const TRowResult& row : result.Rows) {
-    converted += row.Completed && row.Message.empty() ? 1 : 0;
+    converted += row.Completed && !row.Stopped && row.Message.empty() ? 1 : 0;
+    if (row.Stopped) {
+      Warn(row.Input + ": stopped; " + row.Output + " holds only the part converted before");
+    }
   }
   if (!options.Quiet) {
     std::fprintf(stderr, "%zu of %zu files converted into %s\n", converted, rows.size() + skipped,

@@ -148,6 +148,8 @@ TEST_F(ConversionDriverTest, StopDuringTheSecondRowFinishesItsFileAndStartsNoOth
   EXPECT_TRUE(result.Stopped);
   ASSERT_EQ(result.Rows.size(), 2u);
   EXPECT_TRUE(result.Rows[1].Completed);
+  EXPECT_TRUE(result.Rows[1].Stopped);
+  EXPECT_FALSE(result.Rows[0].Stopped);
   EXPECT_EQ(Recorder.Statuses[2], "Complete");
   EXPECT_EQ(Recorder.Total, std::make_pair(1, 5));
   const auto partial = ReadFileBytes(Out() + "/02-T1.WAV");
