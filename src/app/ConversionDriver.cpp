@@ -129,7 +129,11 @@ std::string TConversionDriver::OutputFolder(const TSettings& settings) {
   }
   std::error_code error;
   const fs::path absolute = fs::absolute(folder, error);
-  return error ? folder : absolute.lexically_normal().string();
+  std::string normal = error ? folder : absolute.lexically_normal().string();
+  if (normal.size() > 1 && normal.back() == '/') {
+    normal.pop_back();
+  }
+  return normal;
 }
 
 void TConversionDriver::PrepareFolder(const std::string& folder) const {
@@ -145,6 +149,9 @@ void TConversionDriver::PrepareFolder(const std::string& folder) const {
 }
 
 TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows) {
+  if (FConverting) {
+    throw EConversionError("A conversion is running already.");
+  }
   FCurrentSink = nullptr;
   FFormatName = FSettings.Text(SettingNames::RipToFormat);
   if (FFormats.SinkFor(FFormatName) == nullptr) {

@@ -22,7 +22,8 @@
 #include "pipeline/ACS_Classes.h"
 #include "pipeline/ACS_Converters.h"
 
-// A batch that cannot start: no usable output folder, or no output format chosen.
+// A batch that cannot start: no usable output folder, no output format chosen, or a batch
+// running already.
 class EConversionError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
@@ -119,7 +120,7 @@ public:
   int32_t CurrentIndex() const { return FCurrentIndex; }
   TACSOutput* CurrentSink() const { return FCurrentSink; }
 
-  // The output folder of the settings: one trailing "/" removed, made absolute. Empty when unset.
+  // The output folder of the settings, absolute, without a trailing "/". Empty when unset.
   static std::string OutputFolder(const TSettings& settings);
 
 private:

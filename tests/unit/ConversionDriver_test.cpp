@@ -224,6 +224,7 @@ TEST_F(ConversionDriverTest, UnusableFolderOrFormatStopsTheBatchBeforeItStarts) 
 
 TEST_F(ConversionDriverTest, EmptyListStillWritesAnEmptyPlaylist) {
   Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetText(sn::ConvFilePath, Out() + "//");
   const TBatchResult result = Driver.Convert({});
   EXPECT_TRUE(result.AllCompleted());
   EXPECT_EQ(fs::path(result.PlaylistFile).parent_path(), fs::path(Out()));
