@@ -1,7 +1,5 @@
 // kestrune-cli: converts the files named on the command line as the window's Convert would.
 
-#include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -39,14 +37,9 @@ std::string ProgramDir() {
   return error ? std::string(".") : self.parent_path().string();
 }
 
-const std::vector<std::string> AudioExtensions = {".WAV", ".MP3", ".OGG", ".WMA", ".APE", ".FLAC"};
-
+// The files the window's list takes: the six extensions in any case.
 bool AudioFile(const std::string& fileName) {
-  std::string extension = std::filesystem::path(fileName).extension().string();
-  for (char& c : extension) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return std::find(AudioExtensions.begin(), AudioExtensions.end(), extension) != AudioExtensions.end();
+  return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
 }
 
 // A row as the window makes it; until the tag readers are part of the build the title is the
