@@ -168,7 +168,8 @@ std::string FormatValue(const TRegValue& value) {
 
 TRegistryHive TRegistryHive::Parse(const std::string& text) {
   TRegistryHive hive;
-  std::istringstream in(text);
+  // A byte-order mark, as some editors write, is not part of the first line.
+  std::istringstream in(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
   std::string raw;
   int lineNumber = 0;
   bool sawHeader = false;

@@ -101,6 +101,7 @@ TEST(Registry, ValueLinesThatAreNotREGEDIT4AreDamage) {
   EXPECT_THROW(TRegistryHive::Parse("REGEDIT4\n\"A\"=\"1\"\n"), ERegistryException);
   EXPECT_THROW(TRegistryHive::Parse("REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n"), ERegistryException);
   EXPECT_NO_THROW(TRegistryHive::Parse(""));
+  EXPECT_NO_THROW(TRegistryHive::Parse("\xEF\xBB\xBFREGEDIT4\r\n"));
 }
 
 TEST(Registry, BatchedWritesSaveOnceAndLeaveNoTemporaryFile) {
