@@ -168,6 +168,11 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   FPlaylist = std::make_unique<TPlaylist>();
   FStopRequested = false;
   FConverting = true;
+  // A front's callback that throws ends the batch, but never leaves the driver marked as busy.
+  struct TBusyFlag {
+    std::atomic<bool>& Flag;
+    ~TBusyFlag() { Flag = false; }
+  } busy{FConverting};
   FWait.Take();
   const auto fileCount = static_cast<int32_t>(rows.size());
   Observer().BatchStarted(fileCount);
