@@ -95,22 +95,16 @@ MMRESULT acmFormatSuggest(HACMDRIVER, const WAVEFORMATEX* pwfxSrc, WAVEFORMATEX*
 
 MMRESULT acmStreamOpen(HACMSTREAM* phas, HACMDRIVER, const WAVEFORMATEX* pwfxSrc, const WAVEFORMATEX* pwfxDst,
                        void* pwfltr, uintptr_t dwCallback, uintptr_t, uint32_t fdwOpen) {
-  if (pwfxSrc == nullptr || pwfxDst == nullptr || pwfltr != nullptr || dwCallback != 0) {
+  if (phas == nullptr || pwfxSrc == nullptr || pwfxDst == nullptr || pwfltr != nullptr || dwCallback != 0) {
     return MMSYSERR_INVALPARAM;
   }
-  if ((fdwOpen & ~(ACM_STREAMOPENF_QUERY | ACM_STREAMOPENF_NONREALTIME)) != 0) {
+  if ((fdwOpen & ~ACM_STREAMOPENF_NONREALTIME) != 0) {
     return MMSYSERR_INVALFLAG;
   }
   const WAVEFORMATEX source = CopyFormat(pwfxSrc);
   const WAVEFORMATEX target = CopyFormat(pwfxDst);
   if (!IsMpegSource(source) || !IsTargetFor(target, source)) {
     return ACMERR_NOTPOSSIBLE;
-  }
-  if ((fdwOpen & ACM_STREAMOPENF_QUERY) != 0) {
-    return MMSYSERR_NOERROR;
-  }
-  if (phas == nullptr) {
-    return MMSYSERR_INVALPARAM;
   }
   std::unique_ptr<TAcmStream> stream(new (std::nothrow) TAcmStream);
   if (!stream) {
@@ -137,16 +131,11 @@ MMRESULT acmStreamSize(HACMSTREAM has, uint32_t cbInput, uint32_t* pdwOutputByte
   const uint64_t sourceRate = std::max(has->Source.nAvgBytesPerSec, LowestByteRate);
   const uint64_t targetRate = has->Target.nAvgBytesPerSec;
   const uint64_t frameBytes = static_cast<uint64_t>(MaxFrameSamples) * has->Target.nBlockAlign;
-  switch (fdwSize) {
-    case ACM_STREAMSIZEF_SOURCE:
-      *pdwOutputBytes = ClampedProduct((cbInput * targetRate + sourceRate - 1) / sourceRate + frameBytes);
-      return MMSYSERR_NOERROR;
-    case ACM_STREAMSIZEF_DESTINATION:
-      *pdwOutputBytes = ClampedProduct(cbInput * sourceRate / std::max<uint64_t>(targetRate, 1));
-      return MMSYSERR_NOERROR;
-    default:
-      return MMSYSERR_INVALFLAG;
+  if (fdwSize != ACM_STREAMSIZEF_SOURCE) {
+    return MMSYSERR_INVALFLAG;
   }
+  *pdwOutputBytes = ClampedProduct((cbInput * targetRate + sourceRate - 1) / sourceRate + frameBytes);
+  return MMSYSERR_NOERROR;
 }
 
 MMRESULT acmStreamPrepareHeader(HACMSTREAM has, ACMSTREAMHEADER* pash, uint32_t) {

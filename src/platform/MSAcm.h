@@ -61,11 +61,9 @@ constexpr uint32_t ACM_METRIC_MAX_SIZE_FORMAT = 50;
 // acmFormatSuggest: which fields of the destination record the caller fixed
 constexpr uint32_t ACM_FORMATSUGGESTF_WFORMATTAG = 0x00010000;
 // acmStreamOpen
-constexpr uint32_t ACM_STREAMOPENF_QUERY = 0x00000001;
 constexpr uint32_t ACM_STREAMOPENF_NONREALTIME = 0x00000004;
 // acmStreamSize
 constexpr uint32_t ACM_STREAMSIZEF_SOURCE = 0x00000000;
-constexpr uint32_t ACM_STREAMSIZEF_DESTINATION = 0x00000001;
 // acmStreamConvert
 constexpr uint32_t ACM_STREAMCONVERTF_BLOCKALIGN = 0x00000004;
 constexpr uint32_t ACM_STREAMCONVERTF_START = 0x00000010;
@@ -85,8 +83,9 @@ MMRESULT acmFormatSuggest(HACMDRIVER had, const WAVEFORMATEX* pwfxSrc, WAVEFORMA
 MMRESULT acmStreamOpen(HACMSTREAM* phas, HACMDRIVER had, const WAVEFORMATEX* pwfxSrc, const WAVEFORMATEX* pwfxDst,
                        void* pwfltr, uintptr_t dwCallback, uintptr_t dwInstance, uint32_t fdwOpen);
 
-// An estimate: a conversion may produce more than the size given, and then delivers the rest
-// through further acmStreamConvert calls.
+// With ACM_STREAMSIZEF_SOURCE: the destination bytes for cbInput source bytes. An estimate from
+// the stated bit rate: a conversion may produce more, and then delivers the rest through further
+// acmStreamConvert calls.
 MMRESULT acmStreamSize(HACMSTREAM has, uint32_t cbInput, uint32_t* pdwOutputBytes, uint32_t fdwSize);
 
 MMRESULT acmStreamPrepareHeader(HACMSTREAM has, ACMSTREAMHEADER* pash, uint32_t fdwPrepare);

@@ -185,8 +185,15 @@ TEST_F(AdpcmInterop, Mp3DataInWavDecodesToFfmpegsSamplesAndLength) {
                                      "mp3-" + std::to_string(channels) + ".wav");
     int32_t totalSamples = 0;
     const std::vector<int16_t> ours = DecodeOurs(file, &totalSamples);
-    ExpectSameSamples(ours, DecodeWithFfmpeg(file), "mp3 x" + std::to_string(channels));
+    const std::vector<int16_t> ffmpeg = DecodeWithFfmpeg(file);
+    ExpectSameSamples(ours, ffmpeg, "mp3 x" + std::to_string(channels));
     EXPECT_EQ(static_cast<size_t>(totalSamples) * channels, ours.size());
+    // The converted image is PCM, so a start frame has an exact place in it.
+    TWaveIn source;
+    source.SetFileName(file);
+    source.SetStartSample(1000);
+    const std::vector<int16_t> tail = BytesToSamples(ReadAllPcm(source));
+    ExpectSameSamples(tail, std::vector<int16_t>(ffmpeg.begin() + 1000 * channels, ffmpeg.end()), "mp3 from 1000");
   }
 }
 
