@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Decoding a 5-minute IMA ADPCM stereo file to a PCM WAV file: our pipeline (wav2pcm_driver)
-# against ffmpeg. Prints both times and the ratio; fails when ours is slower.
+# Decoding a 5-minute IMA ADPCM stereo file to a PCM WAV file: our pipeline (the wav_copy driver:
+# WAV source, worker, WAV sink) against ffmpeg. Prints both times and the ratio; fails when ours
+# is slower.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KESTRUNE_BUILD:-build}
-driver="$build/bin/wav2pcm_driver"
+driver="$build/bin/wav_copy"
 [[ -x $driver ]] || { echo "build $driver first (cmake --build $build)"; exit 1; }
 mkdir -p bench/data
 input=bench/data/ima-stereo-5min.wav

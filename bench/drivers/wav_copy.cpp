@@ -1,27 +1,17 @@
-// wav2pcm_driver IN.wav OUT.wav: decodes any WAV file the source reads into a 16-bit or 8-bit PCM
-// WAV file through the pipeline (source, sink, worker thread), as the converter does.
-
+// Copies a PCM WAV file through the WAV source, the sink's worker and the WAV sink.
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
-#include <string>
 
 #include "formats/wave/ACS_Wave.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s IN.wav OUT.wav\n", argv[0]);
+    std::fprintf(stderr, "usage: wav_copy IN.wav OUT.wav\n");
     return 2;
   }
   TWaveIn source;
   source.SetFileName(argv[1]);
-  source.OpenFile();
-  const bool valid = source.Valid();
-  source.CloseFile();
-  if (!valid) {
-    std::fprintf(stderr, "%s: not a WAV file this program can read\n", argv[1]);
-    return 1;
-  }
   TWaveOut sink;
   sink.SetFileName(argv[2]);
   sink.SetInput(&source);
@@ -29,9 +19,9 @@ int main(int argc, char** argv) {
   std::condition_variable ended;
   bool finished = false;
   std::string failure;
-  auto finish = [&](const std::string& text) {
+  auto finish = [&](const std::string& message) {
     std::lock_guard lock(mutex);
-    failure = text;
+    failure = message;
     finished = true;
     ended.notify_all();
   };
@@ -41,7 +31,7 @@ int main(int argc, char** argv) {
   std::unique_lock lock(mutex);
   ended.wait(lock, [&] { return finished; });
   if (!failure.empty()) {
-    std::fprintf(stderr, "%s\n", failure.c_str());
+    std::fprintf(stderr, "wav_copy: %s\n", failure.c_str());
     return 1;
   }
   return 0;
