@@ -1,7 +1,7 @@
 #pragma once
 
-// WAV files: the source reads PCM (and recognises IMA ADPCM, MS ADPCM and MPEG data), the sink
-// writes PCM and can append to an existing file of the same format.
+// WAV files: the source reads PCM, IMA ADPCM and MS ADPCM, and MPEG data converted whole to PCM
+// at open; the sink writes PCM or IMA ADPCM and can append to an existing file of the same format.
 
 #include <array>
 #include <memory>
