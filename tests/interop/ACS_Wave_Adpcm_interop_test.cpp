@@ -197,4 +197,20 @@ TEST_F(AdpcmInterop, Mp3DataInWavDecodesToFfmpegsSamplesAndLength) {
   }
 }
 
+TEST_F(AdpcmInterop, ConvertedImageIsReleasedAfterAResetInsideANestedOpen) {
+  const std::string file = Convert("ffmpeg -v error -y -i " + Quote(PcmSource(1)) + " -c:a libmp3lame -f wav", "m.wav");
+  TFileStream stream(file, fmOpenRead);
+  TWaveIn source;
+  source.SetStream(&stream);
+  source.Init();
+  source.OpenFile();
+  source.Reset();
+  EXPECT_EQ(source.OpenCount(), 0);
+  source.OpenFile();
+  EXPECT_EQ(source.WavType(), wtACM);
+  source.CloseFile();
+  EXPECT_EQ(source.Stream(), &stream) << "the supplied stream is the source's stream again";
+  EXPECT_EQ(stream.Position(), 0);
+}
+
 }  // namespace

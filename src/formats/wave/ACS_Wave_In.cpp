@@ -68,6 +68,7 @@ void TWaveIn::ReadWaveHeader() {
 
 void TWaveIn::OpenFile() {
   if (FOpenCount == 0) {
+    CloseConverted();  // left behind when Reset dropped the open count
     FValid = true;
     FWavType = wtUnsupported;
     if (!FStreamAssigned && !OpenOwnStream(FFileName)) {
