@@ -1,0 +1,63 @@
+#include "support/RunSink.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace testing_support {
+
+namespace {
+
+struct TRunState {
+  std::mutex Mutex;
+  std::condition_variable Finished;
+  TRunOutcome Outcome;
+  bool Over = false;
+  bool Called = false;
+};
+
+}  // namespace
+
+TRunOutcome RunToEnd(TACSOutput& sink, std::function<void()> duringRun) {
+  // The handlers may outlive this call on the worker, so they share their state by ownership.
+  auto state = std::make_shared<TRunState>();
+  sink.SetOnDone([state](TComponent*) {
+    std::lock_guard lock(state->Mutex);
+    state->Outcome.Done = true;
+    state->Over = true;
+    state->Finished.notify_all();
+  });
+  sink.SetOnThreadException([state](TComponent*, const std::exception& error) {
+    std::lock_guard lock(state->Mutex);
+    state->Outcome.Failed = true;
+    state->Outcome.Message = error.what();
+    state->Over = true;
+    state->Finished.notify_all();
+  });
+  sink.SetOnProgress([state, duringRun](TComponent*) {
+    if (duringRun && !state->Called) {
+      state->Called = true;
+      duringRun();
+    }
+  });
+  sink.Run();
+  std::unique_lock lock(state->Mutex);
+  state->Finished.wait_for(lock, std::chrono::seconds(120), [&] { return state->Over; });
+  return state->Outcome;
+}
+
+std::vector<uint8_t> DrainSource(TACSInput& source, size_t request) {
+  std::vector<uint8_t> all;
+  std::vector<uint8_t> buffer(request);
+  while (true) {
+    const int32_t count = source.GetData(buffer);
+    if (count <= 0) {
+      break;
+    }
+    all.insert(all.end(), buffer.begin(), buffer.begin() + count);
+  }
+  return all;
+}
+
+}  // namespace testing_support
