@@ -1,7 +1,8 @@
 #pragma once
 
 // The LAME MP3 encoder library. Besides the encoder's usual names it looks up
-// lame_get_lametag_frame, which gives the completed VBR/Info header frame at the end of a run.
+// lame_get_lametag_frame, which gives the completed VBR/Info header frame at the end of a run,
+// and the three report-function setters, so the library's messages do not reach the terminal.
 // Loaded by name at run time ("libmp3lame.so.0"); the types come from the library's header, nothing links
 // against it. Components hold a Load of the binding for their lifetime (TBindingRef).
 
@@ -122,7 +123,10 @@
   X(id3tag_set_comment) \
   X(id3tag_set_track) \
   X(id3tag_set_genre) \
-  X(lame_get_lametag_frame)
+  X(lame_get_lametag_frame) \
+  X(lame_set_errorf) \
+  X(lame_set_msgf) \
+  X(lame_set_debugf)
 
 KESTRUNE_BINDING_CLASS(TLameBinding, KESTRUNE_LAME_ENTRIES)
 
