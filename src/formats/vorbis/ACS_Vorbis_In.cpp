@@ -67,7 +67,7 @@ TVorbisIn::TVorbisIn()
     : FOgg(OggLibrary()), FVorbis(VorbisLibrary()), FVorbisFile(VorbisFileLibrary()), FVorbisEnc(VorbisEncLibrary()) {
   RequireLoaded({&OggLibrary(), &VorbisLibrary(), &VorbisFileLibrary(), &VorbisEncLibrary()});
   RequireEntryPoints(VorbisFileLibrary(),
-                     {"ov_open_callbacks", "ov_info", "ov_pcm_total", "ov_read", "ov_pcm_seek", "ov_clear"});
+                     {"ov_open_callbacks", "ov_streams", "ov_info", "ov_pcm_total", "ov_read", "ov_pcm_seek", "ov_clear"});
 }
 
 TVorbisIn::~TVorbisIn() {
@@ -112,6 +112,11 @@ void TVorbisIn::OpenFile() {
     return;
   }
   FFileOpen = true;
+  // On a chained file the library is left at the start of the last part after scanning the
+  // chain; every part is to be delivered, from the first.
+  if (VorbisFileLibrary().ov_streams(&FState->File) > 1) {
+    VorbisFileLibrary().ov_pcm_seek(&FState->File, 0);
+  }
   const vorbis_info* info = VorbisFileLibrary().ov_info(&FState->File, -1);
   FChan = info != nullptr ? info->channels : 0;
   FSR = info != nullptr ? static_cast<int32_t>(info->rate) : 0;

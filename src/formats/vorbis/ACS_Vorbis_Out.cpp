@@ -99,12 +99,12 @@ void TVorbisOut::SetUpEncoder(int32_t channels, int32_t sampleRate) {
   TVorbisEncoderState& s = *FState;
   VorbisLibrary().vorbis_info_init(&s.Info);
   s.InfoReady = true;
-  const std::string format = " for " + std::to_string(channels) + " channel(s) at " + std::to_string(sampleRate) + " Hz";
+  const std::string format = std::to_string(channels) + " channel(s) at " + std::to_string(sampleRate) + " Hz";
   if (FDesiredNominalBitrate == TVorbisBitRate::brAutoSelect) {
     if (VorbisEncLibrary().vorbis_encode_init_vbr(&s.Info, channels, sampleRate, FCompression) != 0) {
       char quality[32];
       std::snprintf(quality, sizeof quality, "%.2f", static_cast<double>(FCompression));
-      throw EACSException(FFileName + ": the Vorbis encoder refused the quality " + quality + format);
+      throw EACSException(FFileName + ": the Vorbis encoder refused " + format + " with the quality " + quality);
     }
     return;
   }
@@ -112,9 +112,9 @@ void TVorbisOut::SetUpEncoder(int32_t channels, int32_t sampleRate) {
   const int32_t maximum = std::max(VorbisBitsPerSecond(FDesiredMaximumBitrate), nominal);
   const int32_t minimum = VorbisBitsPerSecond(FMinimumBitrate) < 0 ? nominal : VorbisBitsPerSecond(FMinimumBitrate);
   if (VorbisEncLibrary().vorbis_encode_init(&s.Info, channels, sampleRate, maximum, nominal, minimum) != 0) {
-    throw EACSException(FFileName + ": the Vorbis encoder refused the bit rates " + std::to_string(minimum / 1000) +
-                        " to " + std::to_string(maximum / 1000) + " kbit/s (nominal " + std::to_string(nominal / 1000) +
-                        ")" + format);
+    throw EACSException(FFileName + ": the Vorbis encoder refused " + format + " with the bit rates " +
+                        std::to_string(minimum / 1000) + " to " + std::to_string(maximum / 1000) + " kbit/s (nominal " +
+                        std::to_string(nominal / 1000) + ")");
   }
 }
 
