@@ -13,8 +13,6 @@ lame_global_flags* AsEncoder(void* encoder) { return static_cast<lame_global_fla
 
 void IgnoreReport(const char*, va_list) {}
 
-enum TSetUpStep { ssInputFormat = 1, ssOutputRate, ssMode, ssBitRates };
-
 }  // namespace
 
 int32_t MP3KbitPerSecond(TMP3BitRate rate) {
@@ -44,7 +42,7 @@ TMP3Out::TMP3Out() : FLibrary(LameLibrary()) {
 
 TMP3Out::~TMP3Out() { EndWorker(); }
 
-TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input, int steps) {
+TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input) {
   const TLameBinding& lib = LameLibrary();
   TEncoder encoder(lib.lame_init());
   if (!encoder) {
@@ -62,19 +60,15 @@ TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input, int steps) {
   }
   lib.lame_set_in_samplerate(gfp, input.GetSampleRate());
   lib.lame_set_num_channels(gfp, input.GetChannels());
-  if (steps >= ssOutputRate) {
-    lib.lame_set_out_samplerate(gfp, MP3SampleRateHz(FSampleRate));
-  }
-  if (steps >= ssMode) {
-    lib.lame_set_mode(gfp, static_cast<MPEG_mode>(FMode));
-    lib.lame_set_copyright(gfp, FCopyright ? 1 : 0);
-    lib.lame_set_original(gfp, FOriginal ? 1 : 0);
-    lib.lame_set_error_protection(gfp, FCRC ? 1 : 0);
-  }
-  if (steps >= ssBitRates && !FEnableVBR) {
+  lib.lame_set_out_samplerate(gfp, MP3SampleRateHz(FSampleRate));
+  lib.lame_set_mode(gfp, static_cast<MPEG_mode>(FMode));
+  lib.lame_set_copyright(gfp, FCopyright ? 1 : 0);
+  lib.lame_set_original(gfp, FOriginal ? 1 : 0);
+  lib.lame_set_error_protection(gfp, FCRC ? 1 : 0);
+  if (!FEnableVBR) {
     lib.lame_set_brate(gfp, MP3KbitPerSecond(FBitRate));
     lib.lame_set_quality(gfp, FQuality);
-  } else if (steps >= ssBitRates) {
+  } else {
     if (FWriteVBRHeader) {
       lib.lame_set_bWriteVbrTag(gfp, 1);
     }
@@ -89,28 +83,14 @@ TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input, int steps) {
   return encoder;
 }
 
-// The library says only that it refuses; setting the steps up one by one finds the one it refuses.
-std::string TMP3Out::RefusedSetting(TACSInput& input) {
-  for (int step = ssInputFormat; step <= ssBitRates; ++step) {
-    TEncoder probe = NewEncoder(input, step);
-    if (LameLibrary().lame_init_params(AsEncoder(probe.get())) >= 0) {
-      continue;
-    }
-    switch (step) {
-      case ssInputFormat:
-        return "the input of " + std::to_string(input.GetChannels()) + " channel(s) at " +
-               std::to_string(input.GetSampleRate()) + " Hz";
-      case ssOutputRate:
-        return "the sample rate " + std::to_string(MP3SampleRateHz(FSampleRate)) + " Hz";
-      case ssMode:
-        return "the channel mode " + std::to_string(static_cast<int>(FMode));
-      default:
-        return FEnableVBR ? "the VBR quality " + std::to_string(static_cast<int>(FVBRQuality)) + " with " +
-                                std::to_string(FVBRMinBitrate) + " to " + std::to_string(FVBRMaxBitrate) + " kbit/s"
-                          : "the bit rate " + std::to_string(MP3KbitPerSecond(FBitRate)) + " kbit/s";
-    }
-  }
-  return "the combination of settings";
+std::string TMP3Out::DescribeSettings(TACSInput& input) const {
+  const std::string rates = FEnableVBR ? "VBR quality " + std::to_string(static_cast<int>(FVBRQuality)) + " within " +
+                                             std::to_string(FVBRMinBitrate) + " to " + std::to_string(FVBRMaxBitrate) +
+                                             " kbit/s"
+                                       : std::to_string(MP3KbitPerSecond(FBitRate)) + " kbit/s";
+  return std::to_string(input.GetChannels()) + " channel(s) at " + std::to_string(input.GetSampleRate()) +
+         " Hz, output rate " + std::to_string(MP3SampleRateHz(FSampleRate)) + " Hz, channel mode " +
+         std::to_string(static_cast<int>(FMode)) + ", " + rates;
 }
 
 void TMP3Out::Prepare() {
@@ -130,10 +110,10 @@ void TMP3Out::Prepare() {
                           std::to_string(input.GetBitsPerSample()));
     }
     FChannels = input.GetChannels();
-    FEncoder = NewEncoder(input, ssBitRates);
+    FEncoder = NewEncoder(input);
     if (LameLibrary().lame_init_params(AsEncoder(FEncoder.get())) < 0) {
       FEncoder.reset();
-      throw EACSException(FFileName + ": the MP3 encoder refused " + RefusedSetting(input));
+      throw EACSException(FFileName + ": the MP3 encoder refused the settings (" + DescribeSettings(input) + ")");
     }
     FOutputBuffer.assign(OutputBufferSize, 0);
     // The full tag goes before the audio; LAME's ID3v1 trailer follows the audio at the end.

@@ -105,9 +105,9 @@ private:
   };
   using TEncoder = std::unique_ptr<void, TEncoderCloser>;
 
-  // Configures a new encoder up to `steps` of the set-up (input format, output rate, mode, rates).
-  TEncoder NewEncoder(TACSInput& input, int steps);
-  std::string RefusedSetting(TACSInput& input);
+  TEncoder NewEncoder(TACSInput& input);
+  // The settings the library was given, for the message when it refuses them.
+  std::string DescribeSettings(TACSInput& input) const;
   void WriteTagTrailer();
   void CompleteHeaderFrame();
 
