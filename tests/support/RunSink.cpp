@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "formats/wave/ACS_Wave.h"
+
 namespace testing_support {
 
 namespace {
@@ -47,6 +49,17 @@ TRunOutcome RunToEnd(TACSOutput& sink, std::function<void()> duringRun) {
   return state->Outcome;
 }
 
+TRunOutcome ConvertWave(const std::string& wavFile, TACSFileOut& sink, const std::string& outFile,
+                        std::function<void()> duringRun) {
+  TWaveIn source;
+  source.SetFileName(wavFile);
+  sink.SetInput(&source);
+  sink.SetFileName(outFile);
+  TRunOutcome outcome = RunToEnd(sink, std::move(duringRun));
+  sink.SetInput(nullptr);
+  return outcome;
+}
+
 std::vector<uint8_t> DrainSource(TACSInput& source, size_t request) {
   std::vector<uint8_t> all;
   std::vector<uint8_t> buffer(request);
@@ -58,6 +71,15 @@ std::vector<uint8_t> DrainSource(TACSInput& source, size_t request) {
     all.insert(all.end(), buffer.begin(), buffer.begin() + count);
   }
   return all;
+}
+
+std::vector<uint8_t> ReadWavePcm(const std::string& wavFile) {
+  TWaveIn source;
+  source.SetFileName(wavFile);
+  source.Init();
+  std::vector<uint8_t> pcm = DrainSource(source, 16384);
+  source.Flush();
+  return pcm;
 }
 
 }  // namespace testing_support

@@ -20,7 +20,14 @@ struct TRunOutcome {
 // from the first OnProgress event, on the worker (for example to Stop the run).
 TRunOutcome RunToEnd(TACSOutput& sink, std::function<void()> duringRun = {});
 
+// Converts a WAV file into `outFile` with `sink`, the way a conversion chains TWaveIn and a sink.
+TRunOutcome ConvertWave(const std::string& wavFile, TACSFileOut& sink, const std::string& outFile,
+                        std::function<void()> duringRun = {});
+
 // Every byte a source delivers, read until GetData returns 0, with requests of `request` bytes.
 std::vector<uint8_t> DrainSource(TACSInput& source, size_t request = 4096);
+
+// The PCM of a WAV file, as TWaveIn delivers it.
+std::vector<uint8_t> ReadWavePcm(const std::string& wavFile);
 
 }  // namespace testing_support
