@@ -44,6 +44,7 @@ struct TVorbisDecoderState;
 class TVorbisOut : public TACSFileOut {
 public:
   static constexpr int32_t BlockBufferSize = 65536;
+  static constexpr int32_t AnalysisSlice = 1024;  // sample frames handed to the library at a time
 
   TVorbisOut();
   ~TVorbisOut() override;
@@ -72,6 +73,7 @@ private:
   void SetUpEncoder(int32_t channels, int32_t sampleRate);
   void WriteHeaders();
   void Drain();
+  void Analyse(const int16_t* samples, int32_t frames);
   void WritePage(const void* page);
   void ReleaseEncoder();
 

@@ -207,6 +207,23 @@ void TVorbisOut::Drain() {
   }
 }
 
+void TVorbisOut::Analyse(const int16_t* samples, int32_t frames) {
+  const TVorbisBinding& vorbis = VorbisLibrary();
+  float** buffer = vorbis.vorbis_analysis_buffer(&FState->Dsp, frames);
+  if (FChannels == 2) {
+    for (int32_t i = 0; i < frames; ++i) {
+      buffer[0][i] = samples[2 * i] / 32768.0f;
+      buffer[1][i] = samples[2 * i + 1] / 32768.0f;
+    }
+  } else {
+    for (int32_t i = 0; i < frames; ++i) {
+      buffer[0][i] = samples[i] / 32768.0f;
+    }
+  }
+  vorbis.vorbis_analysis_wrote(&FState->Dsp, frames);
+  Drain();
+}
+
 bool TVorbisOut::DoOutput(bool abort) {
   bool result = false;
   if (!BeginChunk(abort, result)) {
@@ -216,27 +233,19 @@ bool TVorbisOut::DoOutput(bool abort) {
     return false;
   }
   const int32_t bytes = ReadInput(std::span<uint8_t>(reinterpret_cast<uint8_t*>(FBlockBuffer.data()), BlockBufferSize));
-  const TVorbisBinding& vorbis = VorbisLibrary();
-  TVorbisEncoderState& s = *FState;
-  if (bytes > 0 && FChannels == 2) {
-    const int32_t frames = bytes / 4;
-    float** buffer = vorbis.vorbis_analysis_buffer(&s.Dsp, BlockBufferSize / 4);
-    for (int32_t i = 0; i < frames; ++i) {
-      buffer[0][i] = FBlockBuffer[2 * i] / 32768.0f;
-      buffer[1][i] = FBlockBuffer[2 * i + 1] / 32768.0f;
-    }
-    vorbis.vorbis_analysis_wrote(&s.Dsp, frames);
-  } else if (bytes > 0) {
-    const int32_t samples = bytes / 2;
-    float** buffer = vorbis.vorbis_analysis_buffer(&s.Dsp, BlockBufferSize / 2);
-    for (int32_t i = 0; i < samples; ++i) {
-      buffer[0][i] = FBlockBuffer[i] / 32768.0f;
-    }
-    vorbis.vorbis_analysis_wrote(&s.Dsp, samples);
-  } else {
-    vorbis.vorbis_analysis_wrote(&s.Dsp, 0);
+  if (bytes <= 0) {
+    VorbisLibrary().vorbis_analysis_wrote(&FState->Dsp, 0);
+    Drain();
+    return true;
   }
-  Drain();
+  // The library moves the samples it still holds down after every block it takes out, so the
+  // chunk goes in in slices: the moves then stay short.
+  const int32_t bytesPerFrame = FChannels == 2 ? 4 : 2;
+  const int32_t frames = bytes / bytesPerFrame;
+  for (int32_t done = 0; done < frames; done += AnalysisSlice) {
+    const int32_t slice = std::min(AnalysisSlice, frames - done);
+    Analyse(FBlockBuffer.data() + static_cast<size_t>(done) * (bytesPerFrame / 2), slice);
+  }
   return true;
 }
 
