@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# WAV to MP3, OGG and FLAC with our sinks (bench/convert_driver) against the reference encoders at
-# the same settings, on a 5-minute 16-bit stereo WAV. Prints the mean wall-clock and CPU (user +
-# system) times and the ratio ours/reference of the CPU times, which the other jobs on a shared
-# machine disturb far less than the wall clock; the target is at most 1.05. RUNS sets the number
-# of timed runs (default 3).
+# WAV to MP3, OGG and FLAC with our sinks (bench/drivers/codec_convert.cpp) against the
+# reference encoders at the same settings, on a 5-minute 16-bit stereo WAV. Prints the mean
+# wall-clock and CPU (user + system) times and the ratio ours/reference of the CPU times, which
+# the other jobs on a shared machine disturb far less than the wall clock; the target is at most
+# 1.05. RUNS sets the number of timed runs (default 3).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KESTRUNE_BUILD:-build}
-driver="$build/bin/convert_driver"
+driver="$build/bin/codec_convert"
 runs=${RUNS:-3}
 data=bench/data
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 mkdir -p "$data"
-wav="$data/five-minutes.wav"
+wav="$data/five-minutes-tones.wav"
 if [[ ! -f "$wav" ]]; then
   # Music-like material: two tones with a slow sweep and some noise, so the encoders work as on real audio.
   sox -n -r 44100 -c 2 -b 16 "$wav" synth 300 sine 220-880 sine 330-660 pinknoise vol 0.4 remix 1,3 2,3

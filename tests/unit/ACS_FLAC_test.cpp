@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "formats/flac/ACS_FLAC.h"
-#include "support/MemorySource.h"
+#include "support/FakeComponents.h"
 #include "support/RunSink.h"
 #include "support/TestSupport.h"
 
@@ -92,7 +92,7 @@ TEST(ACS_FLAC, RefusedSettingFailsPrepareNamingItAndLeavesNoFile) {
   EXPECT_TRUE(outcome.Failed);
   EXPECT_EQ(outcome.Message, "Failed to initialize FLAC encoder. The block size 8 was refused.");
   EXPECT_FALSE(std::filesystem::exists(dir.File("bad.flac")));
-  EXPECT_EQ(source.InitCount(), source.FlushCount());
+  EXPECT_EQ(source.InitCount, source.FlushCount);
 }
 
 TEST(ACS_FLAC, StoppedRunLeavesACompleteStream) {

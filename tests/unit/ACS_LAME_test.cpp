@@ -4,7 +4,7 @@
 
 #include "formats/mp3/ACS_LAME.h"
 #include "formats/mp3/Id3v2Writer.h"
-#include "support/MemorySource.h"
+#include "support/FakeComponents.h"
 #include "support/RunSink.h"
 #include "support/TestSupport.h"
 
@@ -107,7 +107,7 @@ TEST(ACS_LAME, CbrRunWritesTagFirstCompletedInfoFrameAndTrailer) {
   const size_t trailer = run.File.size() - 128;
   EXPECT_EQ(std::string(run.File.begin() + trailer, run.File.begin() + trailer + 3 + 9),
             std::string("TAG\xDCn\xEF" "c\xF8" "d\xE9 ?"));
-  EXPECT_EQ(source.FlushCount(), 1);
+  EXPECT_EQ(source.FlushCount, 1);
 }
 
 TEST(ACS_LAME, VbrHeaderCountsTheFramesAndMinAboveMaxIsSwapped) {
@@ -154,5 +154,5 @@ TEST(ACS_LAME, EightBitInputIsRefusedAtPrepareAndLeavesNoFile) {
   EXPECT_TRUE(run.Outcome.Failed);
   EXPECT_EQ(run.Outcome.Message, dir.File("b.mp3") + ": the MP3 encoder takes 16-bit samples, the input has 8");
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.mp3")));
-  EXPECT_EQ(source.InitCount(), source.FlushCount());
+  EXPECT_EQ(source.InitCount, source.FlushCount);
 }

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "formats/vorbis/ACS_Vorbis.h"
-#include "support/MemorySource.h"
+#include "support/FakeComponents.h"
 #include "support/RunSink.h"
 #include "support/TestSupport.h"
 
@@ -194,7 +194,7 @@ TEST(ACS_Vorbis, RefusedSetUpFailsPrepareNamingItAndLeavesNoFile) {
   EXPECT_TRUE(outcome.Failed);
   EXPECT_EQ(outcome.Message, dir.File("q.ogg") + ": the Vorbis encoder refused 2 channel(s) at 1000000 Hz with the quality 0.20");
   EXPECT_FALSE(std::filesystem::exists(dir.File("q.ogg")));
-  EXPECT_EQ(fast.InitCount(), fast.FlushCount());
+  EXPECT_EQ(fast.InitCount, fast.FlushCount);
   TMemorySource source(SamplesToBytes(MakeSine16(4000, 2, 2000)), 16, 2, 2000);
   sink.SetDesiredNominalBitrate(acs_vorbis::br499);
   outcome = Encode(sink, source, dir.File("q.ogg"));

@@ -1,9 +1,9 @@
 // Converts one WAV file with one of the codec sinks, the way a conversion does it: the benchmark
 // scripts time it against the reference encoders.
 //
-//   convert_driver mp3 IN.wav OUT.mp3 [kbit/s] [quality]
-//   convert_driver ogg IN.wav OUT.ogg [compression]
-//   convert_driver flac IN.wav OUT.flac
+//   codec_convert mp3 IN.wav OUT.mp3 [kbit/s] [quality]
+//   codec_convert ogg IN.wav OUT.ogg [compression]
+//   codec_convert flac IN.wav OUT.flac
 
 #include <condition_variable>
 #include <cstdio>
