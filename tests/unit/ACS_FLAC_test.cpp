@@ -159,3 +159,44 @@ TEST(ACS_FLAC, GetDataBeforeInitSaysTheStreamIsNotOpened) {
     EXPECT_STREQ(error.what(), "The Stream is not opened");
   }
 }
+
+TEST(ACS_FLAC, LoopStartsAgainAtTheEndOfTheStream) {
+  TempDir dir;
+  const auto pcm = SamplesToBytes(MakeSine16(6000, 2, 44100));
+  TMemorySource source(pcm, 16, 2, 44100);
+  TFLACOut sink;
+  sink.SetInput(&source);
+  sink.SetFileName(dir.File("l.flac"));
+  ASSERT_TRUE(RunToEnd(sink).Done);
+  TFLACIn in;
+  in.SetFileName(dir.File("l.flac"));
+  in.SetLoop(true);
+  in.Init();
+  std::vector<uint8_t> got;
+  std::vector<uint8_t> buffer(1000);
+  while (got.size() < pcm.size() * 2 + 500) {
+    const int32_t count = in.GetData(buffer);
+    ASSERT_GT(count, 0);
+    got.insert(got.end(), buffer.begin(), buffer.begin() + count);
+  }
+  in.Flush();
+  EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), got.begin()));
+  EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), got.begin() + static_cast<std::ptrdiff_t>(pcm.size())));
+
+  // A range loops too: from StartSample to EndSample, again and again.
+  in.SetStartSample(1000);
+  in.SetEndSample(3000);
+  in.Init();
+  got.clear();
+  while (got.size() < 2000u * 4 * 3) {
+    const int32_t count = in.GetData(buffer);
+    ASSERT_GT(count, 0);
+    got.insert(got.end(), buffer.begin(), buffer.begin() + count);
+  }
+  in.Flush();
+  for (size_t round = 0; round < 3; ++round) {
+    EXPECT_TRUE(std::equal(pcm.begin() + 1000 * 4, pcm.begin() + 3000 * 4,
+                           got.begin() + static_cast<std::ptrdiff_t>(round * 2000 * 4)))
+        << round;
+  }
+}

@@ -253,3 +253,27 @@ TEST(ACS_Vorbis, StartSampleSkipsThatManyFrames) {
   ASSERT_EQ(range.size(), 10000u * 4);
   EXPECT_TRUE(std::equal(range.begin(), range.end(), all.begin() + 5000 * 4));
 }
+
+TEST(ACS_Vorbis, LoopStartsAgainAtTheEndOfTheStream) {
+  TempDir dir;
+  TMemorySource source(SamplesToBytes(MakeSine16(6000, 2, 44100)), 16, 2, 44100);
+  TVorbisOut sink;
+  ASSERT_TRUE(Encode(sink, source, dir.File("l.ogg")).Done);
+  TVorbisIn once;
+  const auto pcm = Decode(dir.File("l.ogg"), once);
+  ASSERT_EQ(pcm.size(), 6000u * 4);
+  TVorbisIn in;
+  in.SetFileName(dir.File("l.ogg"));
+  in.SetLoop(true);
+  in.Init();
+  std::vector<uint8_t> got;
+  std::vector<uint8_t> buffer(1000);
+  while (got.size() < pcm.size() * 2 + 500) {
+    const int32_t count = in.GetData(buffer);
+    ASSERT_GT(count, 0);
+    got.insert(got.end(), buffer.begin(), buffer.begin() + count);
+  }
+  in.Flush();
+  EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), got.begin()));
+  EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), got.begin() + static_cast<std::ptrdiff_t>(pcm.size())));
+}

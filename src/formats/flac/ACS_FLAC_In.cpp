@@ -258,19 +258,15 @@ int32_t TFLACIn::GetData(std::span<uint8_t> buffer) {
   if (BufferUsedUp()) {
     FBufStart = 1;
     FBufEnd = 0;
-    if (FSeekFramePending) {
-      FSeekFramePending = false;
-    } else {
-      if (FEndOfStream) {
-        if (!FLoop) {
-          return 0;
-        }
-        Flush();
-        Init();
-      }
-      if (!DecodeNextFrame()) {
-        return 0;
-      }
+    bool decoded = FSeekFramePending || (!FEndOfStream && DecodeNextFrame());
+    if (!decoded && FLoop) {
+      Flush();
+      Init();
+      decoded = FSeekFramePending || DecodeNextFrame();
+    }
+    FSeekFramePending = false;
+    if (!decoded) {
+      return 0;
     }
     int32_t count = FFrameBytes;
     // Only a range the caller asked for ends before the decoder's end of stream.
@@ -278,7 +274,12 @@ int32_t TFLACIn::GetData(std::span<uint8_t> buffer) {
       count = std::max(Size() - Position(), 0);
       if (count == 0) {
         FEndOfStream = true;
-        return 0;
+        if (!FLoop || Size() == 0) {
+          return 0;
+        }
+        Flush();
+        Init();
+        return GetData(buffer);
       }
     }
     FBufEnd = count;

@@ -111,7 +111,7 @@ public:
 private:
   friend struct TVorbisInCallbacks;
 
-  void FillBuffer(bool cutAtSize);
+  void FillBuffer();
   void ForgetFormat();
 
   TBindingRef FOgg;

@@ -157,7 +157,7 @@ void TVorbisIn::Init() {
   }
 }
 
-void TVorbisIn::FillBuffer(bool cutAtSize) {
+void TVorbisIn::FillBuffer() {
   FBufStart = 1;
   FBufEnd = 0;
   while (!FEndOfStream && FBufEnd < DecodeBufferSize) {
@@ -181,7 +181,7 @@ void TVorbisIn::FillBuffer(bool cutAtSize) {
       FCurrentSection = section;
     }
     FBufEnd += static_cast<int32_t>(n);
-    if (cutAtSize && Size() >= 0 && Position() + static_cast<int64_t>(FBufEnd) >= Size()) {
+    if (Size() >= 0 && Position() + static_cast<int64_t>(FBufEnd) >= Size()) {
       FBufEnd = std::max(Size() - Position(), 0);
       if (FBufEnd == 0) {
         FEndOfStream = true;
@@ -196,12 +196,12 @@ int32_t TVorbisIn::GetData(std::span<uint8_t> buffer) {
     throw EACSException("The Stream is not opened");
   }
   if (BufferUsedUp()) {
-    FillBuffer(true);
+    FillBuffer();
     if (FBufEnd == 0 && FEndOfStream && FLoop) {
       Flush();
       Init();
       FEndOfStream = false;
-      FillBuffer(false);
+      FillBuffer();
     }
   }
   return CopyFromBuffer(FDecodeBuffer.data(), buffer);
