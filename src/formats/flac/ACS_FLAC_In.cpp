@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 
 #include "formats/CodecLibrary.h"
