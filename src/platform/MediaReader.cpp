@@ -134,7 +134,12 @@ TMediaResult TMediaStream::TImpl::Open(const std::string& fileName) {
     return MR_E_OUTOFMEMORY;
   }
   AVFormatContext* format = nullptr;
-  const int opened = avformat_open_input(&format, fileName.c_str(), nullptr, nullptr);
+  // The name is always a local file: a name that looks like a URL or a protocol ("concat:",
+  // "http:") is not followed, nor are references from inside a playlist-like file.
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  const int opened = avformat_open_input(&format, ("file:" + fileName).c_str(), nullptr, &options);
+  av_dict_free(&options);
   if (opened < 0) {
     return OpenFailure(opened);
   }

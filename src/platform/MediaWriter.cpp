@@ -197,7 +197,7 @@ TWriterResult TWMWriter::TImpl::Begin() {
     return result;
   }
   av_dict_copy(&Output->metadata, Metadata, 0);
-  if (avio_open(&Output->pb, FileName.c_str(), AVIO_FLAG_WRITE) < 0) {
+  if (avio_open(&Output->pb, ("file:" + FileName).c_str(), AVIO_FLAG_WRITE) < 0) {
     Output.reset();
     return NS_E_FILE_OPEN_FAILED;
   }

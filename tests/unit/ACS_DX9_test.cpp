@@ -113,6 +113,7 @@ TEST(DX9InFailureTest, NonAudioFileFailsAtTheFirstFormatQueryAndStaysClosed) {
     EXPECT_EQ(error.ErrorCode(), MR_E_INVALID_FILE_FORMAT);
   }
   EXPECT_EQ(source.OpenCount(), 0);
+  EXPECT_FALSE(source.Valid());
   EXPECT_THROW(source.Init(), EAudioReadError);
   EXPECT_FALSE(source.Busy());
 }

@@ -41,6 +41,20 @@ TEST(MediaReaderTest, OpenFailuresAreNamedByTheirCause) {
   EXPECT_EQ(filled, 0);
 }
 
+TEST(MediaReaderTest, APlaylistInsideAFileIsNotFollowed) {
+  TempDir dir;
+  const std::string listed = dir.File("real.wma");
+  WriteWmaFile(listed, MakeSine16(4410, 2, 44100), 2, 44100);
+  const std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nhttp://127.0.0.1:9/a.mp3\n#EXTINF:10,\n" +
+                               listed + "\n#EXT-X-ENDLIST\n";
+  const std::string file = dir.File("list.mp3");
+  WriteFileBytes(file, std::vector<uint8_t>(playlist.begin(), playlist.end()));
+  TMediaStream stream;
+  EXPECT_NE(stream.OpenFile(file), MR_OK);
+  // A name is a file name, never a protocol.
+  EXPECT_EQ(stream.OpenFile("concat:" + listed + "|" + listed), MR_E_FILE_NOT_FOUND);
+}
+
 TEST(MediaReaderTest, DeliversWholeFramesWithTheirTimes) {
   TempDir dir;
   const std::string file = dir.File("mono.wma");

@@ -20,7 +20,12 @@ TDX9In::~TDX9In() = default;
 void TDX9In::OpenFile() {
   FValid = true;
   if (FOpenCount == 0) {
-    FReader = std::make_unique<TcbAudioFileReader>(FFileName);
+    try {
+      FReader = std::make_unique<TcbAudioFileReader>(FFileName);
+    } catch (...) {
+      FValid = false;
+      throw;
+    }
     const TWaveFormatEx& format = FReader->WaveFormat();
     FSR = static_cast<int32_t>(format.SamplesPerSec);
     FBPS = format.BitsPerSample;

@@ -134,7 +134,8 @@ void TWMA_Out::StartWriter() {
   }
   if (created != WR_OK) {
     Log("Could not set WMTags (hr=0x" + Hex8(created) + ").\r\n");
-    throw EACSException(FFileName + ": cannot create the WMA writer (" + Reason(created) + ")");
+    throw EACSException((FFileName.empty() ? std::string("(no file name)") : FFileName) + ": cannot create the WMA writer (" +
+                        Reason(created) + ")");
   }
   const TWriterResult begun = FWriter->BeginWriting();
   if (begun != WR_OK) {
