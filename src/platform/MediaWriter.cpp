@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/AsfHeader.h"
 #include "platform/FFmpegLog.h"
 #include "platform/WideText.h"
 
@@ -39,6 +40,26 @@ struct TFrameFreer {
 struct TPacketFreer {
   void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
+
+// The attributes that an ASF file keeps in its content-description object.
+std::u16string* DescribedField(TAsfContentDescription& description, const std::u16string& name) {
+  if (name == u"Title") {
+    return &description.Title;
+  }
+  if (name == u"Author") {
+    return &description.Author;
+  }
+  if (name == u"Copyright") {
+    return &description.Copyright;
+  }
+  if (name == u"Description") {
+    return &description.Description;
+  }
+  if (name == u"Rating") {
+    return &description.Rating;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -86,7 +107,8 @@ struct TWMWriter::TImpl {
   int32_t InputChannels = 0;
   int32_t InputRate = 0;
   int32_t InputBits = 16;
-  AVDictionary* Metadata = nullptr;
+  AVDictionary* Metadata = nullptr;         // extended content descriptors, written by the muxer
+  TAsfContentDescription Description;       // written into the finished file's header
   std::unique_ptr<AVFormatContext, TOutputCloser> Output;
   std::unique_ptr<AVCodecContext, TCodecFreer> Encoder;
   std::unique_ptr<SwrContext, TSwrFreer> Swr;
@@ -298,12 +320,16 @@ TWriterResult TWMWriter::TImpl::End() {
   if (result == WR_OK && (avio_closep(&Output->pb) < 0)) {
     result = NS_E_FILE_WRITE;
   }
+  Output.reset();
+  std::string ignored;
+  if (result == WR_OK && !Description.Empty() && !WriteAsfContentDescription(FileName, Description, ignored)) {
+    result = NS_E_FILE_WRITE;
+  }
   if (result != WR_OK) {
     Abandon();
     return result;
   }
   Writing = false;
-  Output.reset();
   return WR_OK;
 }
 
@@ -360,6 +386,10 @@ TWriterResult TWMWriter::SetAttribute(uint16_t streamNumber, const std::u16strin
   }
   while (!text.empty() && text.back() == u'\0') {
     text.pop_back();
+  }
+  if (std::u16string* field = DescribedField(FImpl->Description, name)) {
+    *field = text;
+    return WR_OK;
   }
   if (av_dict_set(&FImpl->Metadata, Utf16ToUtf8(name).c_str(), Utf16ToUtf8(text).c_str(), 0) < 0) {
     return WR_E_OUTOFMEMORY;

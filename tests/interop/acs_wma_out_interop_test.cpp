@@ -95,6 +95,16 @@ TEST_P(WmaOutputTest, FFprobeSeesTheProfilesFormatTheInputsLengthAndTheTags) {
   EXPECT_EQ(probed["tag:wm/year"], "1999");
   EXPECT_EQ(probed["tag:comment"], comment);
   EXPECT_EQ(probed["tag:genre"], "R\xC3\xB6" "ck");
+  // Each attribute once, under its own name (title, author and description in the header's
+  // content description, where WMA readers look for them).
+  const ToolResult attributes = RunTool(
+      "/usr/bin/python3 -c 'import sys, mutagen.asf\n"
+      "for k, v in sorted(mutagen.asf.ASF(sys.argv[1]).tags.items()):\n"
+      "    print(k + \"=\" + \"|\".join(str(x) for x in v))' " + Quote(wma));
+  ASSERT_EQ(attributes.ExitCode, 0);
+  EXPECT_EQ(attributes.Output, "Author=\xC3\x84rtist\nDescription=" + comment + "\nTitle=" + title +
+                                   "\nWM/AlbumTitle=Alb\xC3\xBCm\nWM/EncodingSettings=" + probed["tag:encoder"] +
+                                   "\nWM/Genre=R\xC3\xB6" "ck\nWM/Year=1999\n");
   // The decoded length agrees with the header's.
   const double decoded = static_cast<double>(RunTool("ffmpeg -v error -i " + Quote(wma) + " -f s16le -").Output.size()) /
                          (std::stoi(param.Rate) * std::stoi(param.Channels) * 2);
