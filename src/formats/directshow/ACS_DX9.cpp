@@ -33,7 +33,7 @@ void TDX9In::OpenFile() {
     // The exact playing time in whole frames, so Progress ends at 100 rather than past it.
     const int64_t frames = (FReader->StreamDuration() * FSR + TicksPerSecond / 2) / TicksPerSecond;
     FSize = static_cast<int32_t>(std::min<int64_t>(frames, INT32_MAX / FrameBytes()) * FrameBytes());
-    // A stream shorter than a byte's worth of time cannot be repositioned by bytes.
+    // A stream of unknown length has no time per byte.
     FTimePerByte = Size() > 0 ? static_cast<int32_t>(FReader->StreamDuration() / Size()) : 0;
     FTotalSamples = Size() / FrameBytes();
     FSeekable = true;
@@ -106,7 +106,7 @@ int32_t TDX9In::GetData(std::span<uint8_t> buffer) {
   }
   const int32_t n = CopyFromBuffer(FDecodeBuffer.data(), buffer);
   // A stream longer than its estimated length delivers everything it has; its Size follows.
-  if (!FLoop && Position() > Size()) {
+  if (!FLoop && Size() > 0 && Position() > Size()) {
     FSize = Position();
   }
   return n;
