@@ -258,6 +258,11 @@ TMediaResult TMediaStream::TImpl::Convert(const AVFrame* frame) {
 }
 
 TMediaResult TMediaStream::TImpl::ReadPacket() {
+  if (InputEnded) {
+    // A decoder that asks for more after being drained has nothing more to give.
+    DecoderEnded = true;
+    return MR_OK;
+  }
   for (;;) {
     const int read = av_read_frame(Format.get(), Packet.get());
     if (read == AVERROR_EOF || read == AVERROR_INVALIDDATA) {
