@@ -37,8 +37,6 @@ public:
 
   TWriterResult GetBuffer(uint8_t*& buffer);
   TWriterResult SetLength(uint32_t length);
-  uint32_t Length() const { return FLength; }
-  uint32_t MaxLength() const { return static_cast<uint32_t>(FData.size()); }
   std::span<const uint8_t> Data() const { return {FData.data(), FLength}; }
 
 private:

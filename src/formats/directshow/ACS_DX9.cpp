@@ -33,8 +33,6 @@ void TDX9In::OpenFile() {
     // The exact playing time in whole frames, so Progress ends at 100 rather than past it.
     const int64_t frames = (FReader->StreamDuration() * FSR + TicksPerSecond / 2) / TicksPerSecond;
     FSize = static_cast<int32_t>(std::min<int64_t>(frames, INT32_MAX / FrameBytes()) * FrameBytes());
-    // A stream of unknown length has no time per byte.
-    FTimePerByte = Size() > 0 ? static_cast<int32_t>(FReader->StreamDuration() / Size()) : 0;
     FTotalSamples = Size() / FrameBytes();
     FSeekable = true;
   }
@@ -70,8 +68,8 @@ bool TDX9In::Seek(int32_t sampleNumber) {
 void TDX9In::ApplySeekRequest() {
   const int64_t bytes = std::clamp<int64_t>(static_cast<int64_t>(FSeekRequest) * FrameBytes(), 0, Size());
   FPosition = static_cast<int32_t>(bytes);
-  // Computed from the rate rather than TimePerByte, whose whole units would drift by up to a
-  // percent over a long stream.
+  // The time comes from the frame and the rate: a whole number of time units per byte would
+  // drift by up to a percent over a long stream.
   FReader->SetPosition(bytes / FrameBytes() * TicksPerSecond / FSR);
   FSeekRequest = 0;
 }

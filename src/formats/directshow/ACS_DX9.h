@@ -27,10 +27,7 @@ public:
   void CloseFile() override;
   bool Seek(int32_t sampleNumber) override;
 
-  int32_t TimePerByte() const { return FTimePerByte; }
-
 protected:
-  int32_t FTimePerByte = 0;
   std::unique_ptr<TcbAudioFileReader> FReader;
   std::vector<uint8_t> FDecodeBuffer;
   int32_t FSeekRequest = 0;

@@ -74,13 +74,12 @@ int32_t TcbAudioFileReader::ReadData(std::span<uint8_t> buffer) {
   if (buffer.empty()) {
     CheckResult(AR_E_INVALID_BUFFER_SIZE);
   }
-  FBufferAddress = buffer.data();
-  FBufferSize = static_cast<int32_t>(std::min<size_t>(buffer.size(), INT32_MAX));
+  // The count of bytes filled is 32-bit.
+  const size_t size = std::min<size_t>(buffer.size(), INT32_MAX);
   int32_t filled = 0;
   int64_t startTime = 0;
   int64_t endTime = 0;
-  const TMediaResult result =
-      FMultiMediaStream->Update(std::span<uint8_t>(buffer.data(), static_cast<size_t>(FBufferSize)), filled, startTime, endTime);
+  const TMediaResult result = FMultiMediaStream->Update(buffer.first(size), filled, startTime, endTime);
   if (result == MS_S_ENDOFSTREAM || result == MS_E_NOSTREAM) {
     return 0;
   }

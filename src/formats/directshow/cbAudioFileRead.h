@@ -54,8 +54,6 @@ private:
   TWaveFormatEx FWaveFormat;
   std::string FFileName;
   std::unique_ptr<TMediaStream> FMultiMediaStream;
-  const uint8_t* FBufferAddress = nullptr;
-  int32_t FBufferSize = 0;
   int64_t FStreamDuration = 0;
   int64_t FCurrentTime = 0;
 };
