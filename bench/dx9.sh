@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KESTRUNE_BUILD:-build}
-driver="$build/bin/dx9_driver"
+driver="$build/bin/dx9"
 limit=1.1
 data=bench/data
 mkdir -p "$data"

@@ -1,43 +1,37 @@
-// Decodes one file through TDX9In into a WAV file, as a conversion does: dx9_driver in.mp3 out.wav
-
+// Copies a PCM WAV file through the WAV source, the sink's worker and the WAV sink.
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
-#include <string>
 
-#include "formats/directshow/ACS_DX9.h"
 #include "formats/wave/ACS_Wave.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s input output.wav\n", argv[0]);
+    std::fprintf(stderr, "usage: wav_copy IN.wav OUT.wav\n");
     return 2;
   }
-  TDX9In source;
+  TWaveIn source;
   source.SetFileName(argv[1]);
   TWaveOut sink;
-  sink.SetInput(&source);
   sink.SetFileName(argv[2]);
+  sink.SetInput(&source);
   std::mutex mutex;
   std::condition_variable ended;
   bool finished = false;
   std::string failure;
-  sink.SetOnDone([&](TComponent*) {
+  auto finish = [&](const std::string& message) {
     std::lock_guard lock(mutex);
+    failure = message;
     finished = true;
     ended.notify_all();
-  });
-  sink.SetOnThreadException([&](TComponent*, const std::exception& error) {
-    std::lock_guard lock(mutex);
-    failure = error.what();
-    finished = true;
-    ended.notify_all();
-  });
+  };
+  sink.SetOnDone([&](TComponent*) { finish(""); });
+  sink.SetOnThreadException([&](TComponent*, const std::exception& error) { finish(error.what()); });
   sink.Run();
   std::unique_lock lock(mutex);
   ended.wait(lock, [&] { return finished; });
   if (!failure.empty()) {
-    std::fprintf(stderr, "%s: %s\n", argv[1], failure.c_str());
+    std::fprintf(stderr, "wav_copy: %s\n", failure.c_str());
     return 1;
   }
   return 0;
