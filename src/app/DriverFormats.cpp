@@ -59,5 +59,7 @@ const TSinkFormat* TFormatTable::SinkFor(const std::string& format) const {
 TFormatTable DefaultFormatTable() {
   TFormatTable table;
   WireWave(table);
+  WireDirectShow(table);
+  WireWMA(table);
   return table;
 }
