@@ -61,5 +61,8 @@ TFormatTable DefaultFormatTable() {
   WireWave(table);
   WireDirectShow(table);
   WireWMA(table);
+  WireLAME(table);
+  WireVorbis(table);
+  WireFLAC(table);
   return table;
 }

@@ -62,3 +62,6 @@ TFormatTable DefaultFormatTable();
 void WireWave(TFormatTable& table);
 void WireDirectShow(TFormatTable& table);
 void WireWMA(TFormatTable& table);
+void WireLAME(TFormatTable& table);
+void WireVorbis(TFormatTable& table);
+void WireFLAC(TFormatTable& table);
