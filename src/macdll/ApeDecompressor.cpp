@@ -21,21 +21,26 @@ int ClampToInt(int64_t value) { return static_cast<int>(std::clamp<int64_t>(valu
 
 }  // namespace
 
-bool ReadApeHeader(const std::string& fileName, TApeHeaderInfo& info) {
-  TRawFile file;
-  uint8_t descriptor[52];
-  if (!file.Open(fileName, false) || !file.ReadAt(0, descriptor) || std::memcmp(descriptor, "MAC ", 4) != 0) {
-    return false;
+namespace {
+
+// Where the APE data starts: after an ID3v2 tag, which FFmpeg skips as well.
+int64_t ApeStart(TRawFile& file) {
+  uint8_t id3[10];
+  if (!file.ReadAt(0, id3) || std::memcmp(id3, "ID3", 3) != 0) {
+    return 0;
   }
-  info.Version = Le16(descriptor + 4);
+  const int64_t size = (id3[6] & 0x7F) << 21 | (id3[7] & 0x7F) << 14 | (id3[8] & 0x7F) << 7 | (id3[9] & 0x7F);
+  return 10 + size + ((id3[5] & 0x10) ? 10 : 0);
+}
+
+bool ReadCurrentLayout(TRawFile& file, int64_t start, const uint8_t* descriptor, TApeHeaderInfo& info) {
   const uint32_t descriptorBytes = Le32(descriptor + 8);
-  if (info.Version < 3980 || descriptorBytes < 52) {
-    return false;
-  }
   uint8_t header[24];
-  if (!file.ReadAt(descriptorBytes, header)) {
+  if (descriptorBytes < 52 || !file.ReadAt(start + descriptorBytes, header)) {
     return false;
   }
+  info.CurrentLayout = true;
+  info.SeekTableBytes = Le32(descriptor + 16);
   info.Level = Le16(header);
   info.Flags = Le16(header + 2);
   info.BlocksPerFrame = Le32(header + 4);
@@ -45,6 +50,45 @@ bool ReadApeHeader(const std::string& fileName, TApeHeaderInfo& info) {
   info.Channels = Le16(header + 18);
   info.SampleRate = Le32(header + 20);
   return true;
+}
+
+// The older header only matters here for the size of its seek table.
+bool ReadOldLayout(TRawFile& file, int64_t start, TApeHeaderInfo& info) {
+  constexpr uint16_t FlagPeakLevel = 4;
+  constexpr uint16_t FlagSeekElements = 16;
+  uint8_t header[40];
+  if (!file.ReadAt(start, std::span<uint8_t>(header, 32))) {
+    return false;
+  }
+  const uint16_t flags = Le16(header + 8);
+  const uint32_t totalFrames = Le32(header + 24);
+  int64_t at = 32 + ((flags & FlagPeakLevel) ? 4 : 0);
+  if (flags & FlagSeekElements) {
+    if (!file.ReadAt(start + at, std::span<uint8_t>(header + 32, 4))) {
+      return false;
+    }
+    info.SeekTableBytes = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{Le32(header + 32)} * 4, UINT32_MAX));
+  } else {
+    info.SeekTableBytes = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{totalFrames} * 4, UINT32_MAX));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadApeHeader(const std::string& fileName, TApeHeaderInfo& info) {
+  TRawFile file;
+  uint8_t descriptor[52];
+  if (!file.Open(fileName, false)) {
+    return false;
+  }
+  info.FileSize = file.Size();
+  const int64_t start = ApeStart(file);
+  if (!file.ReadAt(start, descriptor) || std::memcmp(descriptor, "MAC ", 4) != 0) {
+    return false;
+  }
+  info.Version = Le16(descriptor + 4);
+  return info.Version >= 3980 ? ReadCurrentLayout(file, start, descriptor, info) : ReadOldLayout(file, start, info);
 }
 
 void TApeDecompressor::TFFmpegDeleter::operator()(AVFormatContext* context) const { avformat_close_input(&context); }
@@ -59,7 +103,15 @@ int TApeDecompressor::Open(const char* fileName) {
   if (fileName == nullptr) {
     return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
   }
-  FHeaderKnown = ReadApeHeader(fileName, FHeader);
+  if (!ReadApeHeader(fileName, FHeader)) {
+    return MAC_ERROR_INVALID_INPUT_FILE;
+  }
+  // The demuxer allocates the seek table it is told of before reading it: a few damaged bytes
+  // must not make it claim gigabytes.
+  if (FHeader.SeekTableBytes > FHeader.FileSize) {
+    return MAC_ERROR_INVALID_INPUT_FILE;
+  }
+  FHeaderKnown = FHeader.CurrentLayout;
   if (FHeaderKnown && FHeader.TotalFrames == 0) {
     // A file that holds no audio at all: FFmpeg refuses it, but it is well-formed.
     const bool sound = (FHeader.Channels == 1 || FHeader.Channels == 2) && FHeader.SampleRate > 0 &&

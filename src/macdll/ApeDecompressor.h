@@ -14,8 +14,11 @@ struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
 
-// What the descriptor and header of a file of version 3980 or later say.
+// What the descriptor and header say (the fields from Level on only for version 3980 or later).
 struct TApeHeaderInfo {
+  bool CurrentLayout = false;  // version 3980 or later
+  uint32_t SeekTableBytes = 0;
+  int64_t FileSize = 0;
   uint16_t Version = 0;
   uint16_t Level = 0;
   uint16_t Flags = 0;
@@ -70,5 +73,5 @@ private:
   std::unique_ptr<AVPacket, TFFmpegDeleter> FPacket;
 };
 
-// Reads the descriptor and header of a file of version 3980 or later; false for anything else.
+// Reads the header of an APE file (after an ID3v2 tag, if any); false when there is none.
 bool ReadApeHeader(const std::string& fileName, TApeHeaderInfo& info);

@@ -184,8 +184,14 @@ TEST_F(MACDllTest, UnsupportedShapesAndUnreadableFilesAreRefusedWithTheirCodes) 
   EXPECT_EQ(CompressPcm(dir.File("missing/a.ape"), {}, ApeEncodeOptions{}), MAC_ERROR_INVALID_OUTPUT_FILE);
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.ape")));
 
+  // A header claiming a seek table larger than the file, which the reader would allocate first.
+  ASSERT_EQ(CompressPcm(dir.File("huge.ape"), MakeSignal(TestSignal::Sine, 10, 2, 16), ApeEncodeOptions{}), 0);
+  std::vector<uint8_t> image = ReadFileBytes(dir.File("huge.ape"));
+  image[16] = 0xF0, image[17] = 0xFF, image[18] = 0xFF, image[19] = 0x7F;
+  WriteFileBytes(dir.File("huge.ape"), image);
+
   WriteFileBytes(dir.File("not.ape"), std::vector<uint8_t>(1000, 0x41));
-  for (const std::string& name : {dir.File("not.ape"), dir.File("none.ape")}) {
+  for (const std::string& name : {dir.File("not.ape"), dir.File("none.ape"), dir.File("huge.ape")}) {
     int error = 0;
     EXPECT_EQ(MACDll::c_APEDecompress_Create(name.c_str(), &error), nullptr);
     EXPECT_EQ(error, MAC_ERROR_INVALID_INPUT_FILE);
