@@ -53,7 +53,8 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
   if (waveFormat->wFormatTag != 1) {
     return MAC_ERROR_UNSUPPORTED_FILE_TYPE;
   }
-  if (waveFormat->wBitsPerSample != 8 && waveFormat->wBitsPerSample != 16) {
+  const uint16_t bits = waveFormat->wBitsPerSample;
+  if (bits != 8 && bits != 16 && bits != 24) {
     return MAC_ERROR_INPUT_FILE_UNSUPPORTED_BIT_DEPTH;
   }
   if (waveFormat->nChannels != 1 && waveFormat->nChannels != 2) {
@@ -69,17 +70,19 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
   if (!FFile.Create(FFileName)) {
     return MAC_ERROR_INVALID_OUTPUT_FILE;
   }
-  FLevel = level;
+  // Loud 24-bit stereo can overflow the predictor's 32-bit sums. Up to level 4000 FFmpeg's decoders
+  // wrap around as we do; at 5000 some compute exactly instead, so such audio is coded at 4000.
+  FLevel = bits == 24 && level == 5000 ? 4000 : level;
   FChannels = waveFormat->nChannels;
   FBitsPerSample = waveFormat->wBitsPerSample;
   FSampleRate = waveFormat->nSamplesPerSec;
   FBlockAlign = FChannels * (FBitsPerSample / 8u);
-  FBlocksPerFrame = BlocksPerFrame(level);
+  FBlocksPerFrame = BlocksPerFrame(FLevel);
   if (headerData != nullptr && headerBytes > 0) {
     const auto* bytes = static_cast<const uint8_t*>(headerData);
     FWavHeader.assign(bytes, bytes + headerBytes);
   }
-  FEncoder = std::make_unique<TFrameEncoder>(FChannels, FBitsPerSample, level);
+  FEncoder = std::make_unique<TFrameEncoder>(FChannels, FBitsPerSample, FLevel);
   FInput.assign(static_cast<size_t>(FBlocksPerFrame) * FBlockAlign, 0);
   FMD5.reset(av_md5_alloc());
   if (!FMD5) {

@@ -72,8 +72,16 @@ TFrameEncoder::TFrameEncoder(int channels, int bitsPerSample, int level)
 
 void TFrameEncoder::ReadChannels(std::span<const uint8_t> pcm, size_t blocks) {
   const auto sample = [&](size_t i) -> int32_t {
-    return FBitsPerSample == 8 ? static_cast<int32_t>(pcm[i]) - 128
-                               : static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8));
+    switch (FBitsPerSample) {
+      case 8:
+        return static_cast<int32_t>(pcm[i]) - 128;
+      case 16:
+        return static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8));
+      default: {
+        const uint32_t raw = pcm[3 * i] | (pcm[3 * i + 1] << 8) | (static_cast<uint32_t>(pcm[3 * i + 2]) << 16);
+        return static_cast<int32_t>(raw << 8) >> 8;  // sign-extend the 24-bit value
+      }
+    }
   };
   FY.resize(blocks);
   if (FChannels == 1) {

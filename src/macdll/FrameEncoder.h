@@ -15,7 +15,7 @@ uint32_t BlocksPerFrame(int level);
 
 class TFrameEncoder {
 public:
-  // channels 1 or 2, bitsPerSample 8 or 16, level 1000 to 5000.
+  // channels 1 or 2, bitsPerSample 8, 16 or 24, level 1000 to 5000.
   TFrameEncoder(int channels, int bitsPerSample, int level);
 
   // `pcm` holds whole blocks as in a WAV data chunk; the frame's bytes are appended to `out`.

@@ -13,7 +13,7 @@ using namespace testing_support;
 namespace {
 
 std::vector<uint8_t> FFmpegDecode(const std::string& file, int bitsPerSample) {
-  const std::string format = bitsPerSample == 8 ? "u8" : "s16le";
+  const std::string format = bitsPerSample == 8 ? "u8" : bitsPerSample == 16 ? "s16le" : "s24le";
   const std::string raw = file + ".raw";
   const std::string errors = file + ".err";
   const ToolResult result = RunTool("ffmpeg -nostdin -v error -err_detect crccheck -i " + Quote(file) + " -f " +
@@ -72,7 +72,7 @@ TEST_P(FFmpegReadsOurFiles, EverySignalDecodesToTheInputSamples) {
 
 INSTANTIATE_TEST_SUITE_P(AllShapes, FFmpegReadsOurFiles,
                          ::testing::Combine(::testing::Values(1000, 2000, 3000, 4000, 5000), ::testing::Values(1, 2),
-                                            ::testing::Values(8, 16)),
+                                            ::testing::Values(8, 16, 24)),
                          [](const auto& info) {
                            return "Level" + std::to_string(std::get<0>(info.param)) + "_" +
                                   std::to_string(std::get<1>(info.param)) + "ch_" +

@@ -95,6 +95,13 @@ std::vector<uint8_t> MakeSignal(TestSignal signal, int blocks, int channels, int
       }
       if (bitsPerSample == 8) {
         pcm.push_back(static_cast<uint8_t>((value >> 8) + 128));
+      } else if (bitsPerSample == 24) {
+        // The low byte carries detail a 16-bit signal does not have (none in silence).
+        const int low = signal == TestSignal::Silence ? 0 : static_cast<int>(random() & 0xFF);
+        const auto wide = static_cast<uint32_t>(value * 256 + low);
+        pcm.push_back(static_cast<uint8_t>(wide));
+        pcm.push_back(static_cast<uint8_t>(wide >> 8));
+        pcm.push_back(static_cast<uint8_t>(wide >> 16));
       } else {
         pcm.push_back(static_cast<uint8_t>(value & 0xFF));
         pcm.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));

@@ -173,7 +173,7 @@ TEST_F(MACDllTest, ADamagedFrameIsReportedNotDeliveredAsAudio) {
 
 TEST_F(MACDllTest, UnsupportedShapesAndUnreadableFilesAreRefusedWithTheirCodes) {
   ApeEncodeOptions options;
-  options.BitsPerSample = 24;
+  options.BitsPerSample = 20;
   EXPECT_EQ(CompressPcm(dir.File("a.ape"), {}, options), MAC_ERROR_INPUT_FILE_UNSUPPORTED_BIT_DEPTH);
   options = {};
   options.Channels = 3;
