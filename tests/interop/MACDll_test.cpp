@@ -78,3 +78,31 @@ INSTANTIATE_TEST_SUITE_P(AllShapes, FFmpegReadsOurFiles,
                                   std::to_string(std::get<1>(info.param)) + "ch_" +
                                   std::to_string(std::get<2>(info.param)) + "bit";
                          });
+
+TEST(MACDllStoredHeader, AStoredWavHeaderAndTrailerKeepTheAudioWhereFFmpegLooks) {
+  if (!HaveTool("ffmpeg")) {
+    GTEST_SKIP() << "ffmpeg is not installed";
+  }
+  MACDllBinding binding;
+  TempDir dir;
+  const std::vector<uint8_t> pcm = MakeSignal(TestSignal::MusicLike, 80000, 2, 16);
+  const std::vector<uint8_t> wav = PcmWaveFile(2, 44100, 16, pcm);
+  unsigned char trailer[] = "LIST....trailing chunk";
+  int error = 0;
+  APE_COMPRESS_HANDLE handle = MACDll::c_APECompress_Create(&error);
+  TMACWaveFormatEx format{};
+  MACDll::FillWaveFormatEx(&format, 44100, 16, 2);
+  const std::string file = dir.File("x.ape");
+  ASSERT_EQ(MACDll::c_APECompress_Start(handle, file.c_str(), &format, static_cast<int>(pcm.size()), 3000, wav.data(),
+                                        44),
+            0);
+  ASSERT_EQ(MACDll::c_APECompress_AddData(handle, const_cast<uint8_t*>(pcm.data()), static_cast<int>(pcm.size())), 0);
+  ASSERT_EQ(MACDll::c_APECompress_Finish(handle, trailer, sizeof trailer, sizeof trailer), 0);
+  MACDll::c_APECompress_Destroy(handle);
+
+  const std::vector<uint8_t> image = ReadFileBytes(file);
+  EXPECT_EQ(Le32At(image, 20), 44u);                        // header data bytes
+  EXPECT_EQ(Le16At(image, 52 + 2), 0u);                     // flags: the header is stored
+  EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + 44, image.begin() + 52 + 24 + 8));
+  EXPECT_EQ(FFmpegDecode(file, 16), pcm);
+}
