@@ -4,6 +4,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "macdll/ApeHeader.h"
 #include "macdll/MACDllApi.h"
 #include "macdll/RawFile.h"
 
@@ -35,7 +36,8 @@ struct TTagPlace {
   uint32_t ItemCount = 0;
 };
 
-bool LocateTag(TRawFile& file, TTagPlace& place) {
+// `audioEnd`: no tag can begin before this offset (the end of an APE file's audio data).
+bool LocateTag(TRawFile& file, int64_t audioEnd, TTagPlace& place) {
   int64_t end = file.Size();
   if (end < 0) {
     return false;
@@ -56,7 +58,8 @@ bool LocateTag(TRawFile& file, TTagPlace& place) {
   const uint32_t size = Le32(footer + 12);
   const uint32_t flags = Le32(footer + 20);
   const int64_t header = (flags & FlagHasHeader) ? FooterBytes : 0;
-  if ((version != 1000 && version != 2000) || size < FooterBytes || size > MaxTagBytes || size + header > end) {
+  if ((version != 1000 && version != 2000) || size < FooterBytes || size > MaxTagBytes ||
+      end - size - header < audioEnd) {
     return true;  // not a tag we can trust: leave those bytes alone
   }
   place.Start = end - size - header;
@@ -140,6 +143,12 @@ int ReplaceTag(TRawFile& file, const TTagPlace& place, const std::vector<uint8_t
 
 bool SameKey(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
+bool LocateTagOf(const std::string& fileName, TRawFile& file, TTagPlace& place) {
+  TApeHeaderInfo header;
+  const int64_t audioEnd = ReadApeHeader(fileName, header) && header.CurrentLayout ? header.AudioEnd : 0;
+  return LocateTag(file, audioEnd, place);
+}
+
 }  // namespace
 
 int WriteApeTag(const std::string& fileName, const std::vector<TApeTagItem>& items, bool merge) {
@@ -148,7 +157,7 @@ int WriteApeTag(const std::string& fileName, const std::vector<TApeTagItem>& ite
   if (!file.Open(fileName, true)) {
     return MAC_ERROR_INVALID_OUTPUT_FILE;
   }
-  if (!LocateTag(file, place)) {
+  if (!LocateTagOf(fileName, file, place)) {
     return MAC_ERROR_IO_READ;
   }
   std::vector<TRawItem> kept;
@@ -177,7 +186,7 @@ int RemoveApeTag(const std::string& fileName) {
   if (!file.Open(fileName, true)) {
     return MAC_ERROR_INVALID_INPUT_FILE;
   }
-  if (!LocateTag(file, place)) {
+  if (!LocateTagOf(fileName, file, place)) {
     return MAC_ERROR_IO_READ;
   }
   return ReplaceTag(file, place, {});

@@ -240,3 +240,19 @@ TEST_F(MACDllTest, TagFileSimpleReplacesTheTagAndKeepsAnId3v1Trailer) {
   ASSERT_EQ(MACDll::RemoveTag(file.c_str()), 0);
   EXPECT_EQ(ReadFileBytes(file).size(), audioBytes + 128);
 }
+
+TEST_F(MACDllTest, AFooterClaimingTheAudioAsTagIsNotTrusted) {
+  const std::vector<uint8_t> pcm = MakeSignal(TestSignal::Sine, 1000, 2, 16);
+  ASSERT_EQ(CompressPcm(dir.File("x.ape"), pcm, ApeEncodeOptions{}), 0);
+  std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
+  std::vector<uint8_t> footer = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'};
+  AppendLe32(footer, 2000);
+  AppendLe32(footer, static_cast<uint32_t>(image.size()));  // reaches back over the frames
+  AppendLe32(footer, 0);
+  AppendLe32(footer, 0);
+  footer.resize(32, 0);
+  image.insert(image.end(), footer.begin(), footer.end());
+  WriteFileBytes(dir.File("x.ape"), image);
+  ASSERT_EQ(MACDll::TagFileSimple(dir.File("x.ape").c_str(), "A", "", "", "", "", "", "", 1, 0), 0);
+  EXPECT_EQ(DecompressPcm(dir.File("x.ape")), pcm);
+}

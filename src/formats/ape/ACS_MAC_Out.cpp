@@ -1,5 +1,5 @@
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "formats/ape/ACS_MAC.h"
 
