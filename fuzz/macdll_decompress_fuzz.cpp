@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -38,6 +39,7 @@ void ReadSome(APE_DECOMPRESS_HANDLE handle, int limit) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   av_log_set_level(AV_LOG_QUIET);
+  std::atexit([] { std::remove(InputFile().c_str()); });
   MACDll::Startup();
   return MACDll::Loaded() ? 0 : 1;
 }

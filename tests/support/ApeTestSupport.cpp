@@ -6,12 +6,19 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <stdexcept>
 
 #include "formats/ape/MACDll.h"
 
 namespace testing_support {
 
-MACDllBinding::MACDllBinding() { MACDll::Startup(); }
+MACDllBinding::MACDllBinding() {
+  MACDll::Startup();
+  // Every test after this calls through the entry points.
+  if (!MACDll::Loaded()) {
+    throw std::runtime_error(std::string(MACDll::LibraryName) + " could not be loaded");
+  }
+}
 MACDllBinding::~MACDllBinding() { MACDll::Shutdown(); }
 
 int CompressPcm(const std::string& fileName, const std::vector<uint8_t>& pcm, const ApeEncodeOptions& options) {
