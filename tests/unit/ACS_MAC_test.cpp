@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "formats/ape/ACS_MAC.h"
 #include "formats/wave/ACS_Wave.h"
@@ -29,6 +32,23 @@ public:
 private:
   int32_t FBits;
   int32_t FChannels;
+};
+
+// Stereo 16-bit audio that never ends (a quiet ramp), counting what it delivered.
+class TEndlessSource : public TShapeSource {
+public:
+  TEndlessSource() : TShapeSource(16, 2) {}
+  int32_t GetData(std::span<uint8_t> buffer) override {
+    const size_t n = buffer.size() / 4 * 4;
+    for (size_t i = 0; i < n; i += 2) {
+      const auto value = static_cast<int16_t>((Delivered + i) / 64 % 2000);
+      buffer[i] = static_cast<uint8_t>(value);
+      buffer[i + 1] = static_cast<uint8_t>(value >> 8);
+    }
+    Delivered += n;
+    return static_cast<int32_t>(n);
+  }
+  std::atomic<size_t> Delivered{0};
 };
 
 class ACS_MAC : public ::testing::Test {
@@ -203,4 +223,26 @@ TEST_F(ACS_MAC, SourceRaisesTheLibraryErrorForAFileItCannotRead) {
   EXPECT_EQ(in.OpenCount(), 0);
   uint8_t buffer[4];
   EXPECT_THROW(in.GetData(buffer), EACSException);
+}
+
+TEST_F(ACS_MAC, StopFinishesAndTagsTheFileWrittenSoFar) {
+  TEndlessSource source;
+  TMACOut out;
+  out.SetInput(&source);
+  out.SetFileName(dir.File("x.ape"));
+  out.SetId3TagTitle("Stopped");
+  std::promise<void> done;
+  out.SetOnDone([&](TComponent*) { done.set_value(); });
+  out.Run();
+  while (source.Delivered < 4 * 200000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  out.Stop();
+  ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+
+  const std::vector<uint8_t> pcm = DecompressPcm(dir.File("x.ape"));
+  EXPECT_GE(pcm.size(), 4u * 200000);
+  EXPECT_EQ(pcm.size(), source.Delivered.load());
+  const std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
+  EXPECT_EQ(std::string(image.end() - 32, image.end() - 24), "APETAGEX");
 }
