@@ -109,7 +109,15 @@ void BM_Decompress(benchmark::State& state) {
 
 struct TBinding {
   TBinding() { MACDll::Startup(); }
-  ~TBinding() { MACDll::Shutdown(); }
+  ~TBinding() {
+    MACDll::Shutdown();
+    // Files in the temporary folder are only the benchmark's own; a named folder keeps them.
+    if (std::getenv("KESTRUNE_APE_BENCH_OUT") == nullptr) {
+      for (int level = 1000; level <= 5000; level += 1000) {
+        std::filesystem::remove(OutputFile(level));
+      }
+    }
+  }
 } binding;
 
 }  // namespace
