@@ -59,5 +59,6 @@ const TSinkFormat* TFormatTable::SinkFor(const std::string& format) const {
 TFormatTable DefaultFormatTable() {
   TFormatTable table;
   WireWave(table);
+  WireMAC(table);
   return table;
 }

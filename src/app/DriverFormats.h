@@ -60,3 +60,4 @@ TFormatTable DefaultFormatTable();
 
 // One per format family, each in its own file (app/DriverFormat_<Family>.cpp).
 void WireWave(TFormatTable& table);
+void WireMAC(TFormatTable& table);
