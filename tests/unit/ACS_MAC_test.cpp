@@ -246,3 +246,19 @@ TEST_F(ACS_MAC, StopFinishesAndTagsTheFileWrittenSoFar) {
   const std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
   EXPECT_EQ(std::string(image.end() - 32, image.end() - 24), "APETAGEX");
 }
+
+TEST(ACS_MAC_Unbound, BindingFreesTheLibraryOnlyAtTheLastShutdown) {
+  MACDll::Startup();
+  MACDll::Startup();
+  ASSERT_TRUE(MACDll::Loaded());
+  EXPECT_NE(MACDll::c_APEDecompress_Seek, nullptr);
+  MACDll::Shutdown();
+  EXPECT_TRUE(MACDll::Loaded());
+  MACDll::Shutdown();
+  EXPECT_FALSE(MACDll::Loaded());
+  EXPECT_EQ(MACDll::c_APEDecompress_Seek, nullptr);
+  MACDll::Shutdown();  // one too many changes nothing
+  MACDll::Startup();
+  EXPECT_TRUE(MACDll::Loaded());
+  MACDll::Shutdown();
+}
