@@ -64,5 +64,6 @@ TFormatTable DefaultFormatTable() {
   WireLAME(table);
   WireVorbis(table);
   WireFLAC(table);
+  WireMAC(table);
   return table;
 }

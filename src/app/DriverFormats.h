@@ -65,3 +65,4 @@ void WireWMA(TFormatTable& table);
 void WireLAME(TFormatTable& table);
 void WireVorbis(TFormatTable& table);
 void WireFLAC(TFormatTable& table);
+void WireMAC(TFormatTable& table);
