@@ -141,7 +141,9 @@ void TID3v2::ScanFrames(TStream& stream, int64_t start, bool tagUnsynchronised) 
     }
     const int64_t dataStart = position + header.HeaderSize;
     if (header.Index >= 0 && !header.Unreadable) {
-      std::vector<uint8_t> data(static_cast<size_t>(std::min(header.DataSize, MaxFrameData)));
+      // A frame never reaches past the tag, whatever its size says.
+      const int64_t wanted = std::min({header.DataSize, MaxFrameData, std::max<int64_t>(end - dataStart, 0)});
+      std::vector<uint8_t> data(static_cast<size_t>(wanted));
       data.resize(static_cast<size_t>(stream.Read(data)));
       if (header.Unsynchronised) {
         data = Resynchronise(data);
