@@ -1,0 +1,40 @@
+// ReadSongInformation takes a file name: the input is written to a temporary file whose name
+// ends as the first input byte chooses, so every reader path is reached.
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "FuzzStream.h"
+#include "tags/SongInformation.h"
+#include "tags/SongInformationJson.h"
+
+namespace {
+
+std::string TempFolder() {
+  static const std::string folder = [] {
+    std::string pattern = "/tmp/kestrune-fuzz-XXXXXX";
+    return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
+  }();
+  return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static constexpr std::array<const char*, 7> Endings = {".mp3", ".wma", ".ogg", ".ape", ".wav", ".flac", ".txt"};
+  if (size == 0) {
+    return 0;
+  }
+  const std::string fileName = TempFolder() + "/input" + Endings[data[0] % Endings.size()];
+  FILE* file = std::fopen(fileName.c_str(), "wb");
+  if (file == nullptr) {
+    return 0;
+  }
+  std::fwrite(data + 1, 1, size - 1, file);
+  std::fclose(file);
+  Use(SongInformationToJson(ReadSongInformation(fileName)));
+  std::remove(fileName.c_str());
+  return 0;
+}
