@@ -19,6 +19,13 @@ int32_t TrackFromText(const std::u16string& text) {
   return ParseInteger(Utf16ToUtf8(text.substr(0, text.find(u'/'))), track) ? track : 0;
 }
 
+// The playing time the file states; only without one is it estimated from the size and the
+// maximum bit rate, which overstates it by the header and by every byte the encoder saved.
+double PlayingTime(const TWMAHeaderData& data) {
+  const double stated = static_cast<double>(data.PlayDuration) / 1e7 - static_cast<double>(data.Preroll) / 1e3;
+  return stated > 0 ? stated : static_cast<double>(data.FileSize) * 8 / data.MaxBitRate;
+}
+
 }  // namespace
 
 void TWMAfile::Reset() {
@@ -52,7 +59,7 @@ bool TWMAfile::LoadFromStream(TStream& stream) {
   FFileSize = data.FileSize;
   FChannelModeID = static_cast<uint8_t>(data.Channels);
   FSampleRate = static_cast<int32_t>(data.SampleRate);
-  FDuration = static_cast<double>(FFileSize) * 8 / data.MaxBitRate;
+  FDuration = PlayingTime(data);
   FBitRate = static_cast<int32_t>(data.ByteRate * 8 / 1000);
   FTitle = Trimmed(data.Slots[wsTitle]);
   FArtist = Trimmed(data.Slots[wsArtist]);

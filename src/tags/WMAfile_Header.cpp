@@ -136,6 +136,10 @@ void ReadExtendedContentDescription(THeaderReader& reader, int64_t start, TWMAHe
 
 void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, TWMAHeaderData& data) {
   if (id == FilePropertiesObject) {
+    reader.Seek(start + 64);
+    data.PlayDuration = reader.QWord();
+    reader.QWord();
+    data.Preroll = reader.QWord();
     reader.Seek(start + 100);
     data.MaxBitRate = reader.DWord();
   } else if (id == StreamPropertiesObject) {

@@ -12,7 +12,9 @@ enum TWMASlot { wsTitle, wsArtist, wsAlbum, wsTrack, wsYear, wsGenre, wsComment,
 
 struct TWMAHeaderData {
   int64_t FileSize = 0;
-  uint32_t MaxBitRate = 0;  // bits/s
+  uint64_t PlayDuration = 0;  // 100-nanosecond units, preroll included
+  uint64_t Preroll = 0;       // milliseconds
+  uint32_t MaxBitRate = 0;    // bits/s
   uint16_t Channels = 0;
   uint32_t SampleRate = 0;
   uint32_t ByteRate = 0;  // bytes/s

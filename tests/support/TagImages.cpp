@@ -227,8 +227,12 @@ TBytes AsfHeader(const std::vector<TBytes>& objects) {
   return AsfObject("75B22630-668E-11CF-A6D9-00AA0062CE6C", body);
 }
 
-TBytes AsfFileProperties(uint32_t maxBitRate) {
+TBytes AsfFileProperties(uint32_t maxBitRate, uint64_t playDuration, uint64_t preroll) {
   TBytes body(76, 0);
+  for (int i = 0; i < 8; ++i) {
+    body[40 + i] = static_cast<uint8_t>(playDuration >> (8 * i));
+    body[56 + i] = static_cast<uint8_t>(preroll >> (8 * i));
+  }
   AppendLe32(body, maxBitRate);
   return AsfObject("8CABDCA1-A947-11CF-8EE4-00C00C205365", body);
 }

@@ -40,7 +40,8 @@ TBytes VorbisComments(const std::string& vendor, const std::vector<std::string>&
 // ASF: an object with its GUID (text form) and body; a header object holding objects.
 TBytes AsfObject(const std::string& guid, const TBytes& body);
 TBytes AsfHeader(const std::vector<TBytes>& objects);
-TBytes AsfFileProperties(uint32_t maxBitRate);
+// Play duration in 100-nanosecond units, preroll in milliseconds.
+TBytes AsfFileProperties(uint32_t maxBitRate, uint64_t playDuration = 0, uint64_t preroll = 0);
 TBytes AsfStreamProperties(uint16_t channels, uint32_t sampleRate, uint32_t byteRate);
 TBytes AsfContentDescription(std::u16string_view title, std::u16string_view author, std::u16string_view description);
 struct TAsfDescriptor {

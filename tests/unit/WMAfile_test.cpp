@@ -56,6 +56,13 @@ TEST(WMAfile, ReadsStreamParametersAndBothDescriptionObjects) {
   EXPECT_EQ(wma.Track(), 7);
 }
 
+TEST(WMAfile, TheStatedPlayingTimeWinsOverTheSizeEstimate) {
+  const TBytes file = Concat({AsfHeader({AsfFileProperties(128000, 101'300'000, 3'000),
+                                         AsfStreamProperties(2, 44100, 16000)}),
+                              TBytes(200000, 0)});
+  EXPECT_DOUBLE_EQ(Load(file).Duration(), 7.13);
+}
+
 TEST(WMAfile, ATrackStoredAsTextIsItsNumber) {
   const TWMAfile wma = Load(WmaFile({AsfExtendedContentDescription({{u"WM/TrackNumber", 0, WideValue(u"7")}})}));
   EXPECT_EQ(wma.Track(), 7);
