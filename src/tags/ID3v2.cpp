@@ -16,8 +16,9 @@ constexpr std::array<const char*, TID3v2::FrameCount> FrameNames = {
     "TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM", "TENC", "TCOP", "TLAN", "WXXX", "USLT"};
 constexpr std::array<const char*, TID3v2::FrameCount> FrameNames22 = {
     "TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM", "TCM", "TEN", "TCR", "TLA", "WXX", "ULT"};
-// Version 2.4 replaced the year frame by the recording time.
-constexpr const char* RecordingTime24 = "TDRC";
+// Version 2.4 replaced the year frame by the recording time, and some writers put that frame
+// into version 2.3 tags as well.
+constexpr const char* RecordingTime = "TDRC";
 
 // At most this much of a frame is read; pictures and other large frames are skipped.
 constexpr int64_t MaxFrameData = 2500;
@@ -47,7 +48,7 @@ int FrameIndex(const uint8_t* id, uint8_t version) {
       return static_cast<int>(i);
     }
   }
-  if (version == 4 && std::memcmp(id, RecordingTime24, 4) == 0) {
+  if (version != 2 && std::memcmp(id, RecordingTime, 4) == 0) {
     return fiYear;
   }
   return -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "tags/TagText.h"
@@ -25,6 +26,10 @@ constexpr TGUID ExtendedContentDescriptionObject = {0x40, 0xA4, 0xD0, 0xD2, 0x07
 
 constexpr std::array<const char*, wsCount> AttributeNames = {
     "WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACKNUMBER", "WM/YEAR", "WM/GENRE", "WM/DESCRIPTION", "WM/LYRICS"};
+// The content description's own names, which writers also use as attributes (FFmpeg's ASF writer
+// puts the comment there as "Description").
+constexpr std::array<std::pair<const char*, TWMASlot>, 3> DescriptionNames = {
+    {{"TITLE", wsTitle}, {"AUTHOR", wsArtist}, {"DESCRIPTION", wsComment}}};
 constexpr size_t MaxStringCharacters = 2500;
 constexpr uint32_t ObjectHeaderSize = 24;
 
@@ -128,6 +133,11 @@ void ReadExtendedContentDescription(THeaderReader& reader, int64_t start, TWMAHe
     const std::u16string value = DescriptorValue(reader, type, size);
     for (size_t slot = 0; slot < wsCount; ++slot) {
       if (name == AttributeNames[slot]) {
+        data.Slots[slot] = value;
+      }
+    }
+    for (const auto& [alias, slot] : DescriptionNames) {
+      if (name == alias) {
         data.Slots[slot] = value;
       }
     }

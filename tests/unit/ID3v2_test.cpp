@@ -86,6 +86,10 @@ TEST(ID3v2, TrackNumbersAreKeptInEightBits) {
   EXPECT_EQ(track("300"), 44);
 }
 
+TEST(ID3v2, Version23TakesTheYearFromARecordingTimeFrameToo) {
+  EXPECT_EQ(Load(ID3v2Tag(3, {ID3v2TextFrame("TDRC", "1997")})).Year(), "1997");
+}
+
 TEST(ID3v2, TheLastFrameOfAKindWins) {
   EXPECT_EQ(Load(ID3v2Tag(3, {ID3v2TextFrame("TIT2", "First"), ID3v2TextFrame("TIT2", "Second")})).Title(),
             "Second");

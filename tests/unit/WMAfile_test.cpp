@@ -70,6 +70,13 @@ TEST(WMAfile, ATrackStoredAsTextIsItsNumber) {
   EXPECT_EQ(word.Track(), 12);
 }
 
+TEST(WMAfile, ContentDescriptionNamesAreAlsoReadAsAttributes) {
+  const TWMAfile wma = Load(WmaFile({AsfExtendedContentDescription({{u"Description", 0, WideValue(u"Said")},
+                                                                    {u"Author", 0, WideValue(u"Writer")}})}));
+  EXPECT_EQ(wma.Comment(), u"Said");
+  EXPECT_EQ(wma.Artist(), u"Writer");
+}
+
 TEST(WMAfile, OutOfRangeParametersAreNotValid) {
   EXPECT_FALSE(Load(WmaFile({}, 6)).Valid());
   EXPECT_FALSE(Load(WmaFile({}, 2, 320000)).Valid());
