@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/StreamError.h"
+#include "tags/ReadCache.h"
 #include "tags/TagText.h"
 
 int64_t ReadAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
@@ -19,7 +20,8 @@ bool ReadExactAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
 
 bool LoadFromNamedFile(const std::string& fileName, const std::function<bool(TStream&)>& load) {
   try {
-    TFileStream stream(fileName, fmOpenRead);
+    TFileStream file(fileName, fmOpenRead);
+    TReadCache stream(file);
     return load(stream);
   } catch (const EStreamError&) {
     return false;

@@ -13,6 +13,7 @@
 #include "tags/MPEGaudio.h"
 #include "tags/MonkeyAudio.h"
 #include "tags/OggVorbis.h"
+#include "tags/ReadCache.h"
 #include "tags/TagText.h"
 #include "tags/WAVfile.h"
 #include "tags/WMAfile.h"
@@ -100,18 +101,21 @@ MPEGInfo StreamFromMPEG(const TMPEGaudio& mpeg) {
 }
 
 void ReadMP3(TStream& file, SongInformation& info) {
-  TID3v2 id3v2;
-  if (id3v2.LoadFromStream(file)) {
-    FillFromID3v2(id3v2, info);
+  TMPEGaudio mpeg;
+  const bool streamRead = mpeg.LoadFromStream(file);
+  // The stream reader has read both tags already unless it found no frame (then it forgets them).
+  TID3v2 ownID3v2;
+  TID3v1 ownID3v1;
+  const bool tagsKept = streamRead && mpeg.Frame().Found;
+  if (tagsKept || ownID3v2.LoadFromStream(file)) {
+    FillFromID3v2(tagsKept ? mpeg.ID3v2() : ownID3v2, info);
   }
-  TID3v1 id3v1;
   SongInformation trailer;
-  if (id3v1.LoadFromStream(file)) {
-    FillFromID3v1(id3v1, trailer);
+  if (tagsKept || ownID3v1.LoadFromStream(file)) {
+    FillFromID3v1(tagsKept ? mpeg.ID3v1() : ownID3v1, trailer);
   }
   MergeMissing(trailer, info);
-  TMPEGaudio mpeg;
-  info.StreamInfo = mpeg.LoadFromStream(file) ? StreamFromMPEG(mpeg) : MPEGInfo{};
+  info.StreamInfo = streamRead ? StreamFromMPEG(mpeg) : MPEGInfo{};
 }
 
 void ReadWMA(TStream& file, SongInformation& info) {
@@ -270,7 +274,8 @@ SongInformation ReadSongInformation(const std::string& fileName) {
     return info;
   }
   try {
-    TFileStream file(fileName, fmOpenRead);
+    TFileStream source(fileName, fmOpenRead);
+    TReadCache file(source);
     if (flac) {
       ReadFLAC(file, fileName, info);
     } else {

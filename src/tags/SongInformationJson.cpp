@@ -2,8 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <utility>
-#include <vector>
+#include <string_view>
 
 #include "tags/TagText.h"
 
@@ -38,6 +37,31 @@ void AppendEscaped(std::string& out, char c) {
   }
 }
 
+void AppendString(std::string& out, std::string_view text) {
+  out += '"';
+  while (!text.empty()) {
+    const size_t length = Utf8SequenceLength(text);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      text.remove_prefix(1);
+    } else if (length == 1) {
+      AppendEscaped(out, text[0]);
+      text.remove_prefix(1);
+    } else {
+      out.append(text.substr(0, length));
+      text.remove_prefix(length);
+    }
+  }
+  out += '"';
+}
+
+void AppendField(std::string& out, const char* key, std::string_view value) {
+  out += out.back() == '{' ? "\"" : ",\"";
+  out += key;
+  out += "\":";
+  AppendString(out, value);
+}
+
 std::string JsonNumber(double value) {
   if (!std::isfinite(value)) {
     return "0";
@@ -47,70 +71,50 @@ std::string JsonNumber(double value) {
   return std::string(buffer, result.ptr);
 }
 
-using TFields = std::vector<std::pair<const char*, std::string>>;
-
-std::string Object(const TFields& fields) {
-  std::string out = "{";
-  for (const auto& [key, value] : fields) {
-    if (out.size() > 1) {
-      out += ",";
-    }
-    out += JsonString(key) + ":" + value;
-  }
-  return out + "}";
-}
-
-std::string StreamJson(const MPEGInfo& s) {
-  return Object({{"FileSize", JsonString(s.FileSize)},
-                 {"BitRate", JsonString(s.BitRate)},
-                 {"SampleRate", JsonString(s.SampleRate)},
-                 {"ChannelMode", JsonString(s.ChannelMode)},
-                 {"Valid", JsonString(s.Valid)},
-                 {"Format", JsonString(s.Format)},
-                 {"FramePosition", JsonString(s.FramePosition)},
-                 {"CRC", JsonString(s.CRC)},
-                 {"Frames", JsonString(s.Frames)},
-                 {"Copyrighted", JsonString(s.Copyrighted)},
-                 {"Original", JsonString(s.Original)},
-                 {"Emphasis", JsonString(s.Emphasis)},
-                 {"EncoderName", JsonString(s.EncoderName)},
-                 {"Duration", JsonNumber(s.Duration)}});
+void AppendStream(std::string& out, const MPEGInfo& s) {
+  out += ",\"StreamInfo\":{";
+  AppendField(out, "FileSize", s.FileSize);
+  AppendField(out, "BitRate", s.BitRate);
+  AppendField(out, "SampleRate", s.SampleRate);
+  AppendField(out, "ChannelMode", s.ChannelMode);
+  AppendField(out, "Valid", s.Valid);
+  AppendField(out, "Format", s.Format);
+  AppendField(out, "FramePosition", s.FramePosition);
+  AppendField(out, "CRC", s.CRC);
+  AppendField(out, "Frames", s.Frames);
+  AppendField(out, "Copyrighted", s.Copyrighted);
+  AppendField(out, "Original", s.Original);
+  AppendField(out, "Emphasis", s.Emphasis);
+  AppendField(out, "EncoderName", s.EncoderName);
+  out += ",\"Duration\":" + JsonNumber(s.Duration) + "}";
 }
 
 }  // namespace
 
 std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::string valid = Utf8Prefix(rest);
-    for (char c : valid) {
-      AppendEscaped(out, c);
-    }
-    rest.remove_prefix(valid.size());
-    if (!rest.empty()) {
-      out += "\xEF\xBF\xBD";
-      rest.remove_prefix(1);
-    }
-  }
-  return out + "\"";
+  std::string out;
+  AppendString(out, text);
+  return out;
 }
 
 std::string SongInformationToJson(const SongInformation& info) {
-  return Object({{"TagExists", JsonString(info.TagExists)},
-                 {"TagVersion", JsonString(info.TagVersion)},
-                 {"Title", JsonString(info.Title)},
-                 {"Artist", JsonString(info.Artist)},
-                 {"Album", JsonString(info.Album)},
-                 {"Track", JsonString(info.Track)},
-                 {"Year", JsonString(info.Year)},
-                 {"Genre", JsonString(info.Genre)},
-                 {"Comment", JsonString(info.Comment)},
-                 {"Composer", JsonString(info.Composer)},
-                 {"Encoder", JsonString(info.Encoder)},
-                 {"Copyright", JsonString(info.Copyright)},
-                 {"Language", JsonString(info.Language)},
-                 {"Link", JsonString(info.Link)},
-                 {"Lyrics", JsonString(info.Lyrics)},
-                 {"StreamInfo", StreamJson(info.StreamInfo)}});
+  std::string out = "{";
+  out.reserve(512);
+  AppendField(out, "TagExists", info.TagExists);
+  AppendField(out, "TagVersion", info.TagVersion);
+  AppendField(out, "Title", info.Title);
+  AppendField(out, "Artist", info.Artist);
+  AppendField(out, "Album", info.Album);
+  AppendField(out, "Track", info.Track);
+  AppendField(out, "Year", info.Year);
+  AppendField(out, "Genre", info.Genre);
+  AppendField(out, "Comment", info.Comment);
+  AppendField(out, "Composer", info.Composer);
+  AppendField(out, "Encoder", info.Encoder);
+  AppendField(out, "Copyright", info.Copyright);
+  AppendField(out, "Language", info.Language);
+  AppendField(out, "Link", info.Link);
+  AppendField(out, "Lyrics", info.Lyrics);
+  AppendStream(out, info.StreamInfo);
+  return out + "}";
 }

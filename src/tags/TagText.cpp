@@ -28,9 +28,9 @@ void AppendCodePoint(std::string& out, char32_t c) {
   }
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `text`, 0 when it is cut or malformed
-// (overlong forms, surrogates and values past U+10FFFF included).
-size_t SequenceLength(std::string_view text) {
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view text) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
   const uint8_t lead = byte(0);
   size_t length = 0;
@@ -61,8 +61,6 @@ size_t SequenceLength(std::string_view text) {
   }
   return length;
 }
-
-}  // namespace
 
 std::string TrimBlanks(std::string_view text) {
   const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
@@ -133,7 +131,7 @@ std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
 std::string Utf8Prefix(std::string_view text) {
   size_t at = 0;
   while (at < text.size()) {
-    const size_t length = SequenceLength(text.substr(at));
+    const size_t length = Utf8SequenceLength(text.substr(at));
     if (length == 0) {
       break;
     }
@@ -207,7 +205,8 @@ uint64_t LittleEndian64(const uint8_t* bytes) {
 }
 
 bool HasMarker(std::span<const uint8_t> bytes, std::string_view marker) {
-  return bytes.size() >= marker.size() && std::memcmp(bytes.data(), marker.data(), marker.size()) == 0;
+  return bytes.size() >= marker.size() && !marker.empty() && bytes[0] == static_cast<uint8_t>(marker[0]) &&
+         std::memcmp(bytes.data(), marker.data(), marker.size()) == 0;
 }
 
 std::string BytesToString(std::span<const uint8_t> bytes) {

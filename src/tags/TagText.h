@@ -20,6 +20,9 @@ std::string Latin1ToUtf8(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 // UTF-16 bytes: with a byte-order mark it decides the order, without one `bigEndian` does.
 std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
+// Length of the well-formed UTF-8 sequence that starts the text, 0 when it is cut or malformed
+// (overlong forms, surrogates and values past U+10FFFF included).
+size_t Utf8SequenceLength(std::string_view text);
 // The longest well-formed UTF-8 prefix: decoding stops at the first cut or malformed sequence.
 std::string Utf8Prefix(std::string_view text);
 bool IsValidUtf8(std::string_view text);
