@@ -71,6 +71,9 @@ protected:
 
   // Duration within 1% or one frame of ffprobe's, the same rate and channels; bit rate from the
   // stream's own figure or, for variable rates, the file's average.
+  // Differences the readers keep on purpose: a constant-rate MP3's duration counts every byte after
+  // the ID3v2 tag (the encoder's info frame and the ID3v1 trailer included), and an Ogg file's
+  // average bit rate counts its header pages; both stay within these margins.
   void ExpectStreamAsProbe(const SongInformation& info, const std::string& file, double frameSeconds,
                            TBitRateCheck bitRate) {
     const MPEGInfo& stream = info.StreamInfo;
