@@ -14,6 +14,7 @@
 #include "tags/MonkeyAudio.h"
 #include "tags/OggVorbis.h"
 #include "tags/ReadCache.h"
+#include "tags/ReaderStream.h"
 #include "tags/TagText.h"
 #include "tags/WAVfile.h"
 #include "tags/WMAfile.h"
@@ -271,6 +272,9 @@ SongInformation ReadSongInformation(const std::string& fileName) {
   const bool flac = reader == nullptr && HasFLACExtension(fileName);
   if (reader == nullptr && !flac) {
     info.Title = BaseName(fileName);
+    return info;
+  }
+  if (!IsRegularFile(fileName)) {
     return info;
   }
   try {

@@ -1,6 +1,8 @@
 #include "tags/SongInformation.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/TagImages.h"
 #include "support/TestSupport.h"
@@ -106,6 +108,15 @@ TEST(SongInformation, MissingFilesGiveAnEmptyRecord) {
   EXPECT_EQ(info.StreamInfo.Valid, "");
   EXPECT_EQ(ReadSongInformation("/nonexistent/song.mp3").StreamInfo.Valid, "");
   EXPECT_EQ(ReadSongInformation("").Title, "");
+}
+
+TEST(SongInformation, PipesAndFoldersNamedLikeSongsAreNotWaitedFor) {
+  TempDir dir;
+  const std::string pipe = dir.File("pipe.mp3");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ReadSongInformation(pipe).StreamInfo.Valid, "");
+  std::filesystem::create_directory(dir.File("folder.ogg"));
+  EXPECT_EQ(ReadSongInformation(dir.File("folder.ogg")).Title, "");
 }
 
 TEST(SongInformation, ApeFileShowsItsTagAndHeader) {
