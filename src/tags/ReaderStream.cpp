@@ -1,10 +1,10 @@
 #include "tags/ReaderStream.h"
 
 #include <array>
-#include <filesystem>
 
 #include "platform/StreamError.h"
 #include "tags/ReadCache.h"
+#include "tags/ReaderFile.h"
 #include "tags/TagText.h"
 
 int64_t ReadAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
@@ -19,17 +19,9 @@ bool ReadExactAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
   return position >= 0 && ReadAt(stream, position, buffer) == static_cast<int64_t>(buffer.size());
 }
 
-bool IsRegularFile(const std::string& fileName) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(fileName, error);
-}
-
 bool LoadFromNamedFile(const std::string& fileName, const std::function<bool(TStream&)>& load) {
-  if (!IsRegularFile(fileName)) {
-    return false;
-  }
   try {
-    TFileStream file(fileName, fmOpenRead);
+    TReaderFile file(fileName);
     TReadCache stream(file);
     return load(stream);
   } catch (const EStreamError&) {

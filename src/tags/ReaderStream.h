@@ -14,9 +14,7 @@
 int64_t ReadAt(TStream& stream, int64_t position, std::span<uint8_t> buffer);
 // Exactly buffer.size() bytes at `position`, or false.
 bool ReadExactAt(TStream& stream, int64_t position, std::span<uint8_t> buffer);
-// Only regular files are read: opening a pipe or a device named like a song could wait forever.
-bool IsRegularFile(const std::string& fileName);
-// Opens the file read-only and runs `load` on it; false when the file cannot be opened or read.
+// Opens the file read-only (regular files only) and runs `load` on it; false when the file cannot be opened or read.
 bool LoadFromNamedFile(const std::string& fileName, const std::function<bool(TStream&)>& load);
 // The size of an ID3v2 tag in front of a stream (footer included), 0 without one or when the
 // tag claims more than the stream holds.

@@ -5,7 +5,6 @@
 #include <locale.h>
 
 #include "platform/StreamError.h"
-#include "platform/Streams.h"
 #include "tags/APEtag.h"
 #include "tags/FLACfile.h"
 #include "tags/ID3v1.h"
@@ -14,7 +13,7 @@
 #include "tags/MonkeyAudio.h"
 #include "tags/OggVorbis.h"
 #include "tags/ReadCache.h"
-#include "tags/ReaderStream.h"
+#include "tags/ReaderFile.h"
 #include "tags/TagText.h"
 #include "tags/WAVfile.h"
 #include "tags/WMAfile.h"
@@ -274,11 +273,8 @@ SongInformation ReadSongInformation(const std::string& fileName) {
     info.Title = BaseName(fileName);
     return info;
   }
-  if (!IsRegularFile(fileName)) {
-    return info;
-  }
   try {
-    TFileStream source(fileName, fmOpenRead);
+    TReaderFile source(fileName);
     TReadCache file(source);
     if (flac) {
       ReadFLAC(file, fileName, info);
