@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -12,12 +13,19 @@
 
 namespace {
 
+// One folder for the whole run, removed when the run ends (the name lives in plain storage, so
+// it outlasts the destructors that run at exit).
+char Folder[] = "/tmp/kestrune-fuzz-XXXXXX";
+
 std::string TempFolder() {
-  static const std::string folder = [] {
-    std::string pattern = "/tmp/kestrune-fuzz-XXXXXX";
-    return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
+  static const bool made = [] {
+    if (::mkdtemp(Folder) == nullptr) {
+      return false;
+    }
+    std::atexit([] { ::rmdir(Folder); });
+    return true;
   }();
-  return folder;
+  return made ? Folder : "/tmp";
 }
 
 }  // namespace
