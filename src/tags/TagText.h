@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/WideText.h"
+
 // Drops leading and trailing bytes of value 0x20 or less (blanks, zero bytes, control codes).
 std::string TrimBlanks(std::string_view text);
 // Drops trailing bytes of value 0x20 or less only.
@@ -16,8 +18,6 @@ std::u16string TrimWideBlanks(std::u16string_view text);
 std::string_view UpToZero(std::string_view text);
 
 std::string Latin1ToUtf8(std::string_view text);
-// Unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
 // UTF-16 bytes: with a byte-order mark it decides the order, without one `bigEndian` does.
 std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
 // Length of the well-formed UTF-8 sequence that starts the text, 0 when it is cut or malformed

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formats/wave/ACS_Wave.h"
+#include "support/FakeComponents.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<uint8_t> Ramp(size_t count) {
+  std::vector<uint8_t> bytes(count);
+  for (size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<uint8_t>(i * 7 + i / 300);
+  }
+  return bytes;
+}
+
+class WaveOutTest : public ::testing::Test {
+protected:
+  TempDir dir;
+
+  // Runs the sink to its end; returns the failure message, empty on success.
+  std::string Convert(TWaveOut& sink, TACSInput& source) {
+    sink.SetInput(&source);
+    TSinkWaiter waiter(sink);
+    sink.Run();
+    EXPECT_TRUE(waiter.Wait());
+    return waiter.Error();
+  }
+
+  std::string Convert(const std::string& fileName, TACSInput& source, TFileOutputMode mode = foRewrite) {
+    TWaveOut sink;
+    sink.SetFileName(fileName);
+    sink.SetFileMode(mode);
+    return Convert(sink, source);
+  }
+};
+
+TEST_F(WaveOutTest, PropertyDefaultsAndWriterRules) {
+  TWaveOut sink;
+  EXPECT_EQ(sink.WavType(), wtPCM);
+  EXPECT_EQ(sink.BlockSize(), 512);
+  EXPECT_EQ(sink.FileMode(), foRewrite);
+  sink.SetBlockSize(510);
+  sink.SetBlockSize(0);
+  EXPECT_EQ(sink.BlockSize(), 512);
+  sink.SetBlockSize(1024);
+  EXPECT_EQ(sink.BlockSize(), 1024);
+  sink.SetWavType(wtMSADPCM);
+  EXPECT_EQ(sink.WavType(), wtPCM);
+  sink.SetWavType(wtDVIADPCM);
+  EXPECT_EQ(sink.WavType(), wtDVIADPCM);
+  sink.SetFileMode(foAppend);
+  EXPECT_EQ(sink.FileMode(), foAppend);
+}
+
+TEST_F(WaveOutTest, WritesTheCanonicalHeaderAndEveryByte) {
+  const auto data = Ramp(176400);
+  TMemorySource source(data, 16, 2, 44100);
+  ASSERT_EQ(Convert(dir.File("out.wav"), source), "");
+  const auto file = ReadFileBytes(dir.File("out.wav"));
+  ASSERT_EQ(file.size(), 44u + data.size());
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+  EXPECT_EQ(Le32At(file, 4), 176436u);
+  EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
+  EXPECT_EQ(Le32At(file, 16), 16u);
+  EXPECT_EQ(Le16At(file, 20), 1);
+  EXPECT_EQ(Le16At(file, 22), 2);
+  EXPECT_EQ(Le32At(file, 24), 44100u);
+  EXPECT_EQ(Le32At(file, 28), 176400u);
+  EXPECT_EQ(Le16At(file, 32), 4);
+  EXPECT_EQ(Le16At(file, 34), 16);
+  EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
+  EXPECT_EQ(Le32At(file, 40), 176400u);
+  EXPECT_TRUE(std::equal(data.begin(), data.end(), file.begin() + 44));
+}
+
+TEST_F(WaveOutTest, HeaderTellsWhatWasWrittenWhateverWasAnnounced) {
+  // Unknown size, and an input that announces more than it delivers.
+  for (int32_t announced : {-1, 50000}) {
+    TMemorySource source(Ramp(10000), 8, 1, 8000);
+    source.AnnouncedSize = announced;
+    ASSERT_EQ(Convert(dir.File("out.wav"), source), "");
+    const auto file = ReadFileBytes(dir.File("out.wav"));
+    EXPECT_EQ(Le32At(file, 40), 10000u) << announced;
+    EXPECT_EQ(Le32At(file, 4), file.size() - 8) << announced;
+  }
+}
+
+TEST_F(WaveOutTest, StoppedRunLeavesAWellFormedFile) {
+  TMemorySource source(Ramp(1 << 24), 16, 2, 44100);
+  source.MaxPerCall = 512;
+  TWaveOut sink;
+  sink.SetFileName(dir.File("stopped.wav"));
+  sink.SetInput(&source);
+  TSinkWaiter waiter(sink);
+  sink.Run();
+  sink.Stop();
+  ASSERT_TRUE(waiter.Wait());
+  ASSERT_TRUE(waiter.Succeeded());
+  const auto file = ReadFileBytes(dir.File("stopped.wav"));
+  EXPECT_EQ(Le32At(file, 40), file.size() - 44);
+  EXPECT_EQ(Le32At(file, 4), file.size() - 8);
+}
+
+TEST_F(WaveOutTest, AppendExtendsAFileOfTheSameFormat) {
+  const auto first = Ramp(3000);
+  const auto second = Ramp(5000);
+  const std::string path = dir.File("grow.wav");
+  TMemorySource one(first, 16, 1, 22050);
+  ASSERT_EQ(Convert(path, one, foAppend), "") << "appending to a missing file creates it";
+  TMemorySource two(second, 16, 1, 22050);
+  ASSERT_EQ(Convert(path, two, foAppend), "");
+  const auto file = ReadFileBytes(path);
+  ASSERT_EQ(file.size(), 44u + 8000u);
+  EXPECT_EQ(Le32At(file, 40), 8000u);
+  EXPECT_EQ(Le32At(file, 4), file.size() - 8);
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), file.begin() + 44));
+  EXPECT_TRUE(std::equal(second.begin(), second.end(), file.begin() + 44 + 3000));
+}
+
+TEST_F(WaveOutTest, AppendToAnEmptyFileWritesAFullHeader) {
+  const std::string path = dir.File("empty.wav");
+  WriteFileBytes(path, {});
+  TMemorySource source(Ramp(100), 8, 1, 8000);
+  ASSERT_EQ(Convert(path, source, foAppend), "");
+  const auto file = ReadFileBytes(path);
+  EXPECT_EQ(file.size(), 144u);
+  EXPECT_EQ(Le32At(file, 40), 100u);
+}
+
+TEST_F(WaveOutTest, RefusedAppendsLeaveTheFileUntouched) {
+  auto withTrailer = PcmWaveFile(1, 44100, 16, Ramp(400));
+  const auto list = Chunk("LIST", std::vector<uint8_t>(40, 't'));
+  withTrailer.insert(withTrailer.end(), list.begin(), list.end());
+  std::vector<uint8_t> mp3(4000, 0);
+  mp3[0] = 'I';
+  mp3[1] = 'D';
+  mp3[2] = '3';
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    const char* message;
+  };
+  std::vector<Case> cases = {
+      {"other rate", PcmWaveFile(1, 44100, 16, Ramp(400)), "Cannot append data in different audio format."},
+      {"an MP3 named .wav", mp3, "Cannot append data to this .wav file."},
+      {"a chunk after the data", withTrailer, "Cannot append data to this .wav file."},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir.File("target.wav");
+    WriteFileBytes(path, c.file);
+    TMemorySource source(Ramp(1000), 16, 1, 22050);
+    EXPECT_EQ(Convert(path, source, foAppend), c.message) << c.name;
+    EXPECT_EQ(ReadFileBytes(path), c.file) << c.name;
+    EXPECT_FALSE(source.Busy()) << c.name << ": the input is flushed";
+  }
+}
+
+TEST_F(WaveOutTest, FailuresNameTheFileAndLeaveNothingHalfMade) {
+  TMemorySource source(Ramp(100), 8, 1, 8000);
+  const std::string path = dir.File("no/such/folder/out.wav");
+  const std::string message = Convert(path, source);
+  EXPECT_NE(message.find(path), std::string::npos) << message;
+  EXPECT_FALSE(source.Busy());
+
+  TWaveOut sink;
+  sink.SetWavType(wtDVIADPCM);
+  sink.SetFileName(dir.File("ima.wav"));
+  EXPECT_NE(Convert(sink, source), "");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("ima.wav"))) << "a file the failed run created is removed";
+
+  TWaveOut unnamed;
+  EXPECT_EQ(Convert(unnamed, source), "File name is not assigned.");
+}
+
+TEST_F(WaveOutTest, OutputReadsBackThroughTheSource) {
+  const auto data = Ramp(99996);
+  TMemorySource source(data, 16, 2, 48000);
+  const std::string path = dir.File("round.wav");
+  ASSERT_EQ(Convert(path, source), "");
+  TWaveIn reader;
+  reader.SetFileName(path);
+  TMemoryStream copy;
+  TWaveOut writer;
+  writer.SetStream(&copy);
+  ASSERT_EQ(Convert(writer, reader), "");
+  EXPECT_EQ(copy.Bytes(), ReadFileBytes(path)) << "a copy through source and sink is byte-exact";
+}
+
+}  // namespace
