@@ -9,7 +9,10 @@
 #include "CliProgress.h"
 #include "app/ConversionDriver.h"
 #include "app/Languages.h"
+#include "app/RowFromFile.h"
 #include "app/Settings.h"
+#include "tags/SongInformation.h"
+#include "tags/SongInformationJson.h"
 
 namespace {
 
@@ -42,13 +45,12 @@ bool AudioFile(const std::string& fileName) {
   return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
 }
 
-// A row as the window makes it; until the tag readers are part of the build the title is the
-// file's name.
-TConversionRow RowFor(const std::string& fileName) {
-  TConversionRow row;
-  row.FileName = fileName;
-  row.Title = std::filesystem::path(fileName).stem().string();
-  return row;
+// Prints each file's record as one JSON object per line.
+int PrintInfo(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    std::printf("%s\n", SongInformationToJson(ReadSongInformation(file)).c_str());
+  }
+  return 0;
 }
 
 void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, message.c_str()); }
@@ -58,7 +60,7 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
   int skipped = 0;
   for (const std::string& file : options.Files) {
     if (AudioFile(file)) {
-      rows.push_back(RowFor(file));
+      rows.push_back(ReadConversionRow(file));
     } else {
       std::fprintf(stderr, "%s: not converted: only .wav, .mp3, .ogg, .wma, .ape and .flac files are read\n",
                    file.c_str());
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.Info) {
-    return UsageError("--info is not available in this build (it comes with the tag readers)");
+    return PrintInfo(options.Files);
   }
   if (options.Files.empty() && !options.Save) {
     std::fputs(UsageText().c_str(), stderr);
