@@ -1,0 +1,165 @@
+#pragma once
+
+// The conversion driver: turns the checked rows of the file list into output files, one after
+// another, in one format and one folder, and writes the batch's playlist. It knows no window:
+// a front (the window, the command line) follows it through a TConversionObserver.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/ConversionRow.h"
+#include "app/DriverFormats.h"
+#include "app/Settings.h"
+#include "pipeline/ACS_Classes.h"
+#include "pipeline/ACS_Converters.h"
+
+// A batch that cannot start: no usable output folder, no output format chosen, or a batch
+// running already.
+class EConversionError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// What the sinks' worker threads report, queued for the driver's own thread.
+struct TDriverEvent {
+  enum TKind { dkProgress, dkDone, dkFailed };
+  TKind Kind = dkProgress;
+  int32_t Percent = 0;
+  std::string Message;
+};
+
+// The driver's wait for the running row: the sinks' events arrive here from their workers, and
+// Stop wakes it. A front that waits on its own (pumping its events) only needs WaitFor.
+class TRowWait {
+public:
+  void Post(TDriverEvent event);
+  void Wake();
+  // Returns when an event was posted or Wake was called since the last call, or after `timeout`.
+  void WaitFor(std::chrono::milliseconds timeout);
+  std::deque<TDriverEvent> Take();
+
+private:
+  std::mutex FMutex;
+  std::condition_variable FSignal;
+  std::deque<TDriverEvent> FEvents;
+  bool FWoken = false;
+};
+
+struct TRowResult {
+  int32_t Row = 0;  // 1-based position in the list
+  std::string Input;
+  std::string Output;
+  bool Completed = false;  // ended through the sink's done path (also when stopped)
+  bool Stopped = false;    // Stop came while it ran: its file holds only what was converted
+  std::string Message;     // why it failed: "<input>: <reason>"
+};
+
+struct TBatchResult {
+  std::vector<TRowResult> Rows;  // every row that was started
+  bool Stopped = false;
+  std::string PlaylistFile;  // empty when none was written
+
+  bool AllCompleted() const;
+};
+
+// Called on the thread that runs Convert. Row numbers are 1-based.
+class TConversionObserver {
+public:
+  virtual ~TConversionObserver() = default;
+
+  // The window disables its list and Convert, enables Stop.
+  virtual void BatchStarted(int32_t /*fileCount*/) {}
+  virtual void RowStarted(int32_t /*row*/, const std::string& /*input*/, const std::string& /*output*/) {}
+  virtual void FileProgress(int32_t /*row*/, int32_t /*percent*/) {}
+  // "42% Done", "Complete".
+  virtual void RowStatus(int32_t /*row*/, const std::string& /*status*/) {}
+  // "<input>: <reason>".
+  virtual void RowFailed(int32_t /*row*/, const std::string& /*message*/) {}
+  virtual void TotalProgress(int32_t /*position*/, int32_t /*maximum*/) {}
+  // The window enables its list and Convert again, disables Stop.
+  virtual void BatchEnded(const TBatchResult& /*result*/) {}
+  // The closing notice ("Operation complete successful", "All Done") when the settings ask for it.
+  virtual void Inform(const std::string& /*text*/, const std::string& /*title*/) {}
+
+  // Waits a little for the running row. The window processes its pending events here (its Stop
+  // button calls the driver's Stop); the default simply blocks.
+  virtual void WaitForRow(TRowWait& wait) { wait.WaitFor(std::chrono::milliseconds(100)); }
+  // After a failed row: true goes on with the next row, false waits for Stop (the window's way).
+  virtual bool ContinueAfterFailure() const { return false; }
+};
+
+class TConversionDriver {
+public:
+  // `settings` stays owned by the caller and is read afresh for every row; `appDir` is the
+  // program's folder.
+  TConversionDriver(const TSettings& settings, std::string appDir, TFormatTable formats = DefaultFormatTable());
+  ~TConversionDriver();
+
+  TConversionDriver(const TConversionDriver&) = delete;
+  TConversionDriver& operator=(const TConversionDriver&) = delete;
+
+  void SetObserver(TConversionObserver* observer) { FObserver = observer; }
+
+  // Converts the checked rows; returns when the batch has ended. EConversionError before anything
+  // starts when the output folder or format is unusable.
+  TBatchResult Convert(const std::vector<TConversionRow>& rows);
+  // Asks the running conversion and the batch to end; the current file is finished normally.
+  // May be called from any thread.
+  void Stop();
+
+  bool Converting() const { return FConverting; }
+  int32_t CurrentIndex() const { return FCurrentIndex; }
+  TACSOutput* CurrentSink() const { return FCurrentSink; }
+
+  // The output folder of the settings, absolute, without a trailing "/". Empty when unset.
+  static std::string OutputFolder(const TSettings& settings);
+
+private:
+  TConversionObserver& Observer();
+  void PrepareFolder(const std::string& folder) const;
+  void RunRow(const TConversionRow& row, TRowResult& result);
+  void StartChain(const TConversionRow& row, TRowResult& result);
+  TACSFileIn& SourceInstance(const TSourceFormat& format);
+  TACSFileOut& SinkInstance(const TSinkFormat& format);
+  void CheckSource(TACSFileIn& source, const std::string& formatName) const;
+  TACSInput& InsertStages(TACSFileIn& source);
+  void WaitForRow(int32_t row, bool running, TRowResult& result);
+  void ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result);
+  void FinishBatch(TBatchResult& result);
+  void SavePlaylist(TBatchResult& result);
+
+  const TSettings& FSettings;
+  std::string FAppDir;
+  TFormatTable FFormats;
+  TConversionObserver FQuietObserver;
+  TConversionObserver* FObserver = nullptr;
+
+  TRowWait FWait;
+  std::atomic<bool> FStopRequested{false};
+  std::atomic<bool> FConverting{false};
+  std::atomic<int32_t> FCurrentIndex{0};
+  std::atomic<TACSOutput*> FCurrentSink{nullptr};
+  std::unique_ptr<class TPlaylist> FPlaylist;
+  std::string FFormatName;
+
+  // Destroyed in reverse order: the sinks first (their workers may still read the stages and the
+  // sources), then the stages, then the sources.
+  std::map<std::string, std::unique_ptr<TACSFileIn>> FSources;
+  TSampleConverter FSampleConverter;
+  TMSConverter FMSConverter;
+  std::map<std::string, std::unique_ptr<TACSFileOut>> FSinks;
+};
+
+// "H:MM:SS" (or "M:SS") in whole seconds; -1 when the text is no duration.
+int32_t ParseDuration(const std::string& text);
+// The playlist's file name without extension: "<folder>/PlayList-<yyyy-MM-dd>".
+std::string PlaylistBaseName(const std::string& folder);

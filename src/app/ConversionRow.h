@@ -1,0 +1,18 @@
+#pragma once
+
+// One row of the file list, as the conversion driver sees it.
+
+#include <string>
+
+struct TConversionRow {
+  std::string FileName;  // the input path (the row's caption)
+  bool Checked = true;
+  std::string Title;
+  std::string Status = "not converted";
+  std::string Artist;
+  std::string Album;
+  std::string Year;
+  std::string Genre;
+  std::string Comment;
+  std::string Duration;  // "H:MM:SS"
+};

@@ -1,0 +1,17 @@
+// WAV input and output for the conversion driver: PCM out, no settings, no tags.
+
+#include "app/DriverFormats.h"
+#include "formats/wave/ACS_Wave.h"
+
+void WireWave(TFormatTable& table) {
+  table.WireSource("WaveIn1", [] { return std::make_unique<TWaveIn>(); });
+  table.WireSink(
+      "WAV",
+      [] {
+        auto sink = std::make_unique<TWaveOut>();
+        sink->SetWavType(wtPCM);
+        sink->SetBlockSize(512);
+        return sink;
+      },
+      {});
+}

@@ -1,0 +1,63 @@
+#include "app/DriverFormats.h"
+
+#include <stdexcept>
+
+#include "platform/TextUtils.h"
+
+TFormatTable::TFormatTable() {
+  FSources = {
+      {"WaveIn1", {".WAV"}, {}},     {"FLACIn1", {".FLAC"}, {}},         {"MACIn1", {".APE"}, {}},
+      {"VorbisIn1", {".OGG"}, {}},   {"DX9In1", {".WMA", ".MP3"}, {}},
+  };
+  for (const std::string& format : OutputFormatNames()) {
+    FSinks.push_back({format, {}, {}});
+  }
+}
+
+void TFormatTable::WireSource(const std::string& component, std::function<std::unique_ptr<TACSFileIn>()> create) {
+  for (TSourceFormat& source : FSources) {
+    if (source.Component == component) {
+      source.Create = std::move(create);
+      return;
+    }
+  }
+  throw std::invalid_argument("no source component " + component);
+}
+
+void TFormatTable::WireSink(const std::string& format, std::function<std::unique_ptr<TACSFileOut>()> create,
+                            std::function<void(TACSFileOut&, const TSinkSetup&)> configure) {
+  for (TSinkFormat& sink : FSinks) {
+    if (sink.Format == format) {
+      sink.Create = std::move(create);
+      sink.Configure = std::move(configure);
+      return;
+    }
+  }
+  throw std::invalid_argument("no output format " + format);
+}
+
+const TSourceFormat* TFormatTable::SourceFor(const std::string& extension) const {
+  for (const TSourceFormat& source : FSources) {
+    for (const std::string& known : source.Extensions) {
+      if (EqualsNoCase(known, extension)) {
+        return &source;
+      }
+    }
+  }
+  return nullptr;
+}
+
+const TSinkFormat* TFormatTable::SinkFor(const std::string& format) const {
+  for (const TSinkFormat& sink : FSinks) {
+    if (EqualsNoCase(sink.Format, format)) {
+      return &sink;
+    }
+  }
+  return nullptr;
+}
+
+TFormatTable DefaultFormatTable() {
+  TFormatTable table;
+  WireWave(table);
+  return table;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// The output files of one conversion batch, written as an M3U or a PLS playlist.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TPlaylist {
+public:
+  // Appends an entry unless `fileName` is listed already (compared without regard to case).
+  void AddEntry(const std::string& fileName, const std::string& title, int32_t length);
+
+  // "#EXTM3U", then "#EXTINF:<length>,<title>" and the file name for each entry, lines ending in
+  // CR LF, under exactly `fileName`. Writing errors are ignored: always true.
+  bool SaveM3U(const std::string& fileName) const;
+  // Section "playlist": File<n>, Title<n>, Length<n> per entry, then NumberOfEntries; ".pls" is
+  // appended unless the name holds ".PLS" in any case. Other keys and sections of an existing
+  // file stay. Writing errors are ignored: always true.
+  bool SavePLS(const std::string& fileName) const;
+
+  size_t Count() const { return FFileNames.size(); }
+  const std::vector<std::string>& FileNames() const { return FFileNames; }
+  const std::vector<std::string>& Titles() const { return FTitles; }
+  const std::vector<std::string>& Lengths() const { return FLengths; }
+
+private:
+  std::vector<std::string> FFileNames;
+  std::vector<std::string> FTitles;
+  std::vector<std::string> FLengths;  // seconds, in decimal
+};

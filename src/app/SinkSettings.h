@@ -1,0 +1,53 @@
+#pragma once
+
+// What each sink gets from the settings and from its row before a run. A format's wiring
+// (app/DriverFormat_<Family>.cpp) copies these values into its sink's properties.
+//
+// A choice setting with nothing selected gives its default choice, so a sink never receives a
+// position outside its list.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/ConversionRow.h"
+#include "app/Settings.h"
+
+struct TMP3SinkSettings {
+  int32_t BitRate = 0;     // index: 0..17 for 8 .. 320 kbit/s
+  int32_t SampleRate = 0;  // index: 0 default, 1 32 kHz, 2 44.1 kHz, 3 48 kHz
+  int32_t Quality = 0;     // 0..9
+  int32_t Mode = 0;        // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
+  bool EnableVBR = false;
+  bool WriteVBRHeader = false;
+  int32_t VBRMinBitrate = 0;  // kbit/s
+  int32_t VBRMaxBitrate = 0;  // kbit/s
+  int32_t VBRQuality = 0;     // 0..9
+  bool Original = false;
+  bool Copyright = false;
+  bool CRC = false;
+};
+TMP3SinkSettings MP3SinkSettings(const TSettings& settings);
+
+struct TVorbisSinkSettings {
+  float Compression = 0.75f;          // 0.10 .. 1.00
+  int32_t DesiredNominalBitrate = 0;  // index: 0 auto-select, then 45 .. 499 kbit/s
+  int32_t DesiredMaximumBitrate = 0;
+  int32_t MinimumBitrate = 0;
+};
+TVorbisSinkSettings VorbisSinkSettings(const TSettings& settings);
+
+// 1000 FAST, 2000 NORMAL, 3000 HIGH, 4000 EXTRA HIGH.
+int32_t APESinkCompressionLevel(const TSettings& settings);
+
+// "<appDir>Profiles/<profile>.prx"; fails (naming the folder) when no profile is chosen.
+std::string WMASinkProfileFile(const TSettings& settings, const std::string& appDir);
+
+// The row's texts for the sinks that write tags; Track is the row number in decimal.
+struct TSinkTags {
+  std::string Title, Artist, Album, Year, Track, Comment, Genre;
+};
+TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber);
+
+// "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order.
+std::vector<std::string> VorbisComments(const TConversionRow& row);

@@ -1,0 +1,136 @@
+#include "CliOptions.h"
+
+#include <filesystem>
+
+#include "app/Settings.h"
+#include "platform/TextUtils.h"
+
+namespace {
+
+bool TakeValue(int argc, char** argv, int& i, const std::string& option, std::string& value, std::string& error) {
+  const std::string arg = argv[i];
+  const size_t equals = arg.find('=');
+  if (arg.starts_with("--") && equals != std::string::npos) {
+    value = arg.substr(equals + 1);
+    return true;
+  }
+  if (i + 1 >= argc) {
+    error = option + " needs a value";
+    return false;
+  }
+  value = argv[++i];
+  return true;
+}
+
+bool Is(const std::string& arg, const char* shortName, const char* longName) {
+  const std::string name = arg.substr(0, arg.find('='));
+  return (shortName != nullptr && arg == shortName) || name == longName;
+}
+
+bool AddSetting(const std::string& option, const std::string& value, TCliOptions& options, std::string& error) {
+  if (option == "-f") {
+    options.Settings.emplace_back(SettingNames::RipToFormat, value);
+  } else if (option == "-o") {
+    // Stored absolute, so a saved folder means the same from wherever the program starts.
+    std::error_code ignored;
+    const std::string folder = value.empty() ? value : std::filesystem::absolute(value, ignored).string();
+    options.Settings.emplace_back(SettingNames::ConvFilePath, folder);
+  } else if (option == "--name-style") {
+    int32_t style = -1;
+    if (!ParseDecimal(value, style) || style < 0 || style > 4) {
+      error = "--name-style takes 0 to 4, not \"" + value + "\"";
+      return false;
+    }
+    options.Settings.emplace_back(SettingNames::OutputFileNameFormat, OutputNameFormats()[static_cast<size_t>(style)]);
+  } else if (option == "--playlist") {
+    options.Settings.emplace_back(SettingNames::SavePlayList, value);
+  } else {
+    const size_t equals = value.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      error = "--set takes NAME=VALUE, not \"" + value + "\"";
+      return false;
+    }
+    options.Settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& error) {
+  bool onlyFiles = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
+      options.Files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      onlyFiles = true;
+    } else if (arg == "-h" || arg == "--help") {
+      options.Help = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.Quiet = true;
+    } else if (arg == "--save") {
+      options.Save = true;
+    } else if (arg == "--info") {
+      options.Info = true;
+    } else {
+      struct TValued {
+        const char* Short;
+        const char* Long;
+        const char* Canonical;
+      };
+      static const TValued valued[] = {{"-f", "--format", "-f"},
+                                       {"-o", "--output", "-o"},
+                                       {nullptr, "--name-style", "--name-style"},
+                                       {nullptr, "--playlist", "--playlist"},
+                                       {nullptr, "--set", "--set"}};
+      bool known = false;
+      for (const TValued& option : valued) {
+        if (Is(arg, option.Short, option.Long)) {
+          std::string value;
+          if (!TakeValue(argc, argv, i, option.Long, value, error) ||
+              !AddSetting(option.Canonical, value, options, error)) {
+            return false;
+          }
+          known = true;
+          break;
+        }
+      }
+      if (!known) {
+        error = "unknown option " + arg;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::string UsageText() {
+  return R"(Usage: kestrune-cli [options] FILE...
+Converts audio files (WAV, MP3, OGG, WMA, APE, FLAC) one after another into one format and one
+folder, with the settings the window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg).
+
+Options:
+  -f, --format MP3|OGG|WMA|WAV|APE|FLAC   output format
+  -o, --output DIR                        output folder
+      --name-style 0..4                   output names: 0 <Track Number>, 1 <Title>,
+                                          2 <Track Number>-<Title>, 3 <Artist>-<Title>,
+                                          4 <Track Number>-<Artist>-<Title>
+      --playlist none|m3u|pls             playlist written into the output folder
+      --set NAME=VALUE                    any setting by its stored name, for example
+                                          --set OGGCompressionLevel=50 or --set UseVBR=1
+      --save                              store the resulting settings for later runs
+      --info                              print each file's information as JSON lines
+  -q, --quiet                             no progress, only failures
+  -h, --help                              this text
+
+Progress goes to standard error. Exit status: 0 when every file was converted, 1 when any
+failed, 2 on bad usage.
+
+Example:
+  kestrune-cli -f WAV -o ~/converted --name-style 2 --playlist m3u song1.wav song2.wav
+  make run FILES="song1.wav song2.wav"
+)";
+}

@@ -1,0 +1,147 @@
+// kestrune-cli: converts the files named on the command line as the window's Convert would.
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "CliOptions.h"
+#include "CliProgress.h"
+#include "app/ConversionDriver.h"
+#include "app/Languages.h"
+#include "app/Settings.h"
+
+namespace {
+
+volatile std::sig_atomic_t Interrupted = 0;
+
+// The first interrupt finishes the current file and ends the batch; a second one ends the program.
+void OnInterrupt(int signal) {
+  Interrupted = 1;
+  std::signal(signal, SIG_DFL);
+}
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+const char* const Program = "kestrune-cli";
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", Program, message.c_str(), Program);
+  return ExitUsage;
+}
+
+std::string ProgramDir() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+// The files the window's list takes: the six extensions in any case.
+bool AudioFile(const std::string& fileName) {
+  return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
+}
+
+// A row as the window makes it; until the tag readers are part of the build the title is the
+// file's name.
+TConversionRow RowFor(const std::string& fileName) {
+  TConversionRow row;
+  row.FileName = fileName;
+  row.Title = std::filesystem::path(fileName).stem().string();
+  return row;
+}
+
+void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, message.c_str()); }
+
+int Convert(const TSettings& settings, const std::string& appDir, const TCliOptions& options) {
+  std::vector<TConversionRow> rows;
+  int skipped = 0;
+  for (const std::string& file : options.Files) {
+    if (AudioFile(file)) {
+      rows.push_back(RowFor(file));
+    } else {
+      std::fprintf(stderr, "%s: not converted: only .wav, .mp3, .ogg, .wma, .ape and .flac files are read\n",
+                   file.c_str());
+      ++skipped;
+    }
+  }
+  TConversionDriver driver(settings, appDir);
+  TCliProgress progress(driver, options.Quiet, Interrupted);
+  driver.SetObserver(&progress);
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  TBatchResult result;
+  try {
+    result = driver.Convert(rows);
+  } catch (const EConversionError& error) {
+    Warn(error.what());
+    return ExitFailed;
+  }
+  size_t converted = 0;
+  for (const TRowResult& row : result.Rows) {
+    converted += row.Completed && !row.Stopped && row.Message.empty() ? 1 : 0;
+    if (row.Stopped) {
+      Warn(row.Input + ": stopped; " + row.Output + " holds only the part converted before");
+    }
+  }
+  if (!options.Quiet) {
+    std::fprintf(stderr, "%zu of %zu files converted into %s\n", converted, rows.size() + skipped,
+                 TConversionDriver::OutputFolder(settings).c_str());
+    if (!result.PlaylistFile.empty()) {
+      std::fprintf(stderr, "Playlist: %s\n", result.PlaylistFile.c_str());
+    }
+  }
+  if (result.Stopped) {
+    Warn("stopped before every file was converted");
+  }
+  return result.AllCompleted() && skipped == 0 && result.Rows.size() == rows.size() ? 0 : ExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TCliOptions options;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, options, error)) {
+    return UsageError(error);
+  }
+  if (options.Help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.Info) {
+    return UsageError("--info is not available in this build (it comes with the tag readers)");
+  }
+  if (options.Files.empty() && !options.Save) {
+    std::fputs(UsageText().c_str(), stderr);
+    std::fprintf(stderr, "\n%s: no files given. Name the audio files to convert, for example:\n"
+                         "  %s -f WAV -o /tmp/converted song.wav\n", Program, Program);
+    return ExitUsage;
+  }
+
+  const std::string appDir = ProgramDir();
+  TSettings settings;
+  settings.SetLanguages(ListLanguages(appDir));
+  settings.SetWmaProfiles(ListWmaProfiles(appDir));
+  TRegIniFile store(SettingsKey);
+  if (!store.Registry().SetAsideFile().empty()) {
+    Warn("the settings file was damaged; it was kept as " + store.Registry().SetAsideFile() + " and the defaults apply");
+  }
+  for (const std::string& problem : settings.Load(store)) {
+    Warn("settings: " + problem + " (the default applies)");
+  }
+  for (const auto& [name, value] : options.Settings) {
+    if (!settings.Assign(name, value, error)) {
+      return UsageError(error);
+    }
+  }
+  if (options.Save) {
+    try {
+      settings.Save(store, "");
+    } catch (const std::exception& failure) {
+      Warn(std::string("cannot store the settings: ") + failure.what());
+      return ExitFailed;
+    }
+  }
+  return options.Files.empty() ? 0 : Convert(settings, appDir, options);
+}

@@ -1,0 +1,243 @@
+#include "app/ConversionDriver.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "platform/IniFiles.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+namespace sn = SettingNames;
+
+namespace {
+
+// Records what the driver reports; can stop the batch at a chosen moment.
+class TRecorder : public TConversionObserver {
+public:
+  explicit TRecorder(TConversionDriver& driver) : FDriver(driver) {}
+
+  void RowStarted(int32_t row, const std::string&, const std::string&) override { Started.push_back(row); }
+  void FileProgress(int32_t row, int32_t) override {
+    if (row == StopAtRow) {
+      FDriver.Stop();
+    }
+  }
+  void RowStatus(int32_t row, const std::string& status) override { Statuses[row] = status; }
+  void RowFailed(int32_t, const std::string& message) override { Failures.push_back(message); }
+  void TotalProgress(int32_t position, int32_t maximum) override { Total = {position, maximum}; }
+  void Inform(const std::string& text, const std::string& title) override { Notice = text + "|" + title; }
+  void WaitForRow(TRowWait& wait) override {
+    ++Waits;
+    if (StopAfterWaits > 0 && Waits >= StopAfterWaits) {
+      FDriver.Stop();
+    }
+    wait.WaitFor(std::chrono::milliseconds(20));
+  }
+  bool ContinueAfterFailure() const override { return Continue; }
+
+  std::vector<int32_t> Started;
+  std::map<int32_t, std::string> Statuses;
+  std::vector<std::string> Failures;
+  std::pair<int32_t, int32_t> Total{-1, -1};
+  std::string Notice;
+  int Waits = 0;
+  int StopAfterWaits = 0;
+  int32_t StopAtRow = 0;
+  bool Continue = true;
+
+private:
+  TConversionDriver& FDriver;
+};
+
+class ConversionDriverTest : public ::testing::Test {
+protected:
+  ConversionDriverTest() {
+    Settings.SetText(sn::RipToFormat, "WAV");
+    Settings.SetText(sn::ConvFilePath, Out() + "/");
+    Settings.SetInteger(sn::OutputFileNameFormat, 2);
+    Driver.SetObserver(&Recorder);
+  }
+
+  std::string Out() const { return Dir.File("out"); }
+
+  std::string Wave16(const std::string& name, int frames = 4410) {
+    const std::string file = Dir.File(name);
+    WriteFileBytes(file, PcmWaveFile(2, 44100, 16, SamplesToBytes(MakeSine16(frames, 2, 44100))));
+    return file;
+  }
+
+  static TConversionRow Row(const std::string& file, const std::string& title, bool checked = true) {
+    TConversionRow row;
+    row.FileName = file;
+    row.Title = title;
+    row.Checked = checked;
+    row.Duration = "0:00:01";
+    return row;
+  }
+
+  TempDir Dir;
+  TSettings Settings;
+  TConversionDriver Driver{Settings, Dir.Path().string()};
+  TRecorder Recorder{Driver};
+};
+
+}  // namespace
+
+TEST_F(ConversionDriverTest, CheckedRowsBecomeNumberedFilesAndUncheckedOnesAreSkipped) {
+  const std::string mono8 = Dir.File("c.wav");
+  WriteFileBytes(mono8, PcmWaveFile(1, 22050, 8, MakeSine8(2205, 1, 22050)));
+  Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetBoolean(sn::InformWhenDone, true);
+  const TBatchResult result = Driver.Convert({Row(Wave16("a.wav"), "A"), Row(Wave16("b.wav"), "B", false), Row(mono8, "C")});
+
+  EXPECT_TRUE(result.AllCompleted());
+  EXPECT_EQ(Recorder.Started, (std::vector<int32_t>{1, 3}));
+  EXPECT_EQ(Recorder.Total, std::make_pair(3, 3));
+  EXPECT_EQ(Recorder.Statuses[1], "Complete");
+  EXPECT_EQ(Recorder.Statuses[3], "Complete");
+  EXPECT_EQ(Recorder.Notice, "Operation complete successful|All Done");
+  EXPECT_TRUE(fs::exists(Out() + "/01-A.WAV"));
+  EXPECT_FALSE(fs::exists(Out() + "/02-B.WAV"));
+
+  // The 8-bit mono row went through both stages: 16-bit stereo at its own rate.
+  const auto converted = ReadFileBytes(Out() + "/03-C.WAV");
+  EXPECT_EQ(Le16At(converted, 22), 2);
+  EXPECT_EQ(Le32At(converted, 24), 22050u);
+  EXPECT_EQ(Le16At(converted, 34), 16);
+  EXPECT_EQ(Le32At(converted, 40), 2205u * 4);
+
+  ASSERT_FALSE(result.PlaylistFile.empty());
+  const auto playlist = ReadFileBytes(result.PlaylistFile);
+  EXPECT_EQ(std::string(playlist.begin(), playlist.end()),
+            "#EXTM3U\r\n#EXTINF:1,-A\r\n" + Out() + "/01-A.WAV\r\n#EXTINF:1,-C\r\n" + Out() + "/03-C.WAV\r\n");
+}
+
+TEST_F(ConversionDriverTest, FailedRowIsReportedAndTheCommandLineGoesOn) {
+  const TBatchResult result = Driver.Convert({Row(Dir.File("missing.wav"), "M"), Row(Wave16("a.wav"), "A")});
+  ASSERT_EQ(result.Rows.size(), 2u);
+  EXPECT_FALSE(result.Rows[0].Completed);
+  EXPECT_EQ(result.Rows[0].Message, Dir.File("missing.wav") + ": cannot open (No such file or directory)");
+  EXPECT_EQ(Recorder.Failures, std::vector<std::string>{result.Rows[0].Message});
+  EXPECT_TRUE(result.Rows[1].Completed);
+  EXPECT_FALSE(result.AllCompleted());
+  EXPECT_EQ(Recorder.Statuses.count(1), 0u);  // the failed row keeps its status text
+  EXPECT_FALSE(fs::exists(Out() + "/01-M.WAV"));
+}
+
+TEST_F(ConversionDriverTest, FailedRowWaitsForStopInTheWindow) {
+  Recorder.Continue = false;
+  Recorder.StopAfterWaits = 3;
+  Settings.SetBoolean(sn::InformWhenDone, true);
+  const TBatchResult result = Driver.Convert({Row(Dir.File("missing.wav"), "M"), Row(Wave16("a.wav"), "A")});
+  EXPECT_GE(Recorder.Waits, 3);
+  EXPECT_TRUE(result.Stopped);
+  EXPECT_EQ(Recorder.Started, std::vector<int32_t>{1});
+  EXPECT_EQ(Recorder.Notice, "");  // a batch with a failure is not called successful
+  EXPECT_FALSE(Driver.Converting());
+}
+
+TEST_F(ConversionDriverTest, StopDuringTheSecondRowFinishesItsFileAndStartsNoOther) {
+  Settings.SetInteger(sn::SavePlayList, 2);
+  Recorder.StopAtRow = 2;
+  std::vector<TConversionRow> rows;
+  for (int i = 0; i < 5; ++i) {
+    rows.push_back(Row(Wave16("in" + std::to_string(i) + ".wav", 44100 * 3), "T" + std::to_string(i)));
+  }
+  const TBatchResult result = Driver.Convert(rows);
+  EXPECT_TRUE(result.Stopped);
+  ASSERT_EQ(result.Rows.size(), 2u);
+  EXPECT_TRUE(result.Rows[1].Completed);
+  EXPECT_TRUE(result.Rows[1].Stopped);
+  EXPECT_FALSE(result.Rows[0].Stopped);
+  EXPECT_EQ(Recorder.Statuses[2], "Complete");
+  EXPECT_EQ(Recorder.Total, std::make_pair(1, 5));
+  const auto partial = ReadFileBytes(Out() + "/02-T1.WAV");
+  EXPECT_EQ(Le32At(partial, 40), partial.size() - 44);
+  EXPECT_EQ(Le32At(partial, 4), partial.size() - 8);
+  EXPECT_FALSE(fs::exists(Out() + "/03-T2.WAV"));
+  EXPECT_EQ(GetPrivateProfileString("playlist", "NumberOfEntries", "", result.PlaylistFile), "2");
+}
+
+TEST_F(ConversionDriverTest, FormatsNotInThisBuildFailTheirRowsByName) {
+  const std::string flac = Dir.File("x.flac");
+  WriteFileBytes(flac, {1, 2, 3});
+  const std::string text = Dir.File("x.txt");
+  WriteFileBytes(text, {1});
+  TBatchResult result = Driver.Convert({Row(flac, "F"), Row(text, "T")});
+  EXPECT_EQ(result.Rows[0].Message, flac + ": reading .FLAC files is not available in this build");
+  EXPECT_EQ(result.Rows[1].Message, text + ": Unsupported audio format");
+
+  Settings.SetText(sn::RipToFormat, "OGG");
+  result = Driver.Convert({Row(Wave16("a.wav"), "A")});
+  EXPECT_EQ(result.Rows[0].Message, Dir.File("a.wav") + ": OGG output is not available in this build");
+}
+
+TEST_F(ConversionDriverTest, UnreadableInputFailsItsRowWithoutAnOutput) {
+  const std::string junk = Dir.File("junk.wav");
+  WriteFileBytes(junk, std::vector<uint8_t>(300, 0x41));
+  const TBatchResult result = Driver.Convert({Row(junk, "J")});
+  EXPECT_EQ(result.Rows[0].Message, junk + ": cannot be read as a WAV file (damaged or an unsupported kind)");
+  EXPECT_FALSE(fs::exists(Out() + "/01-J.WAV"));
+}
+
+TEST_F(ConversionDriverTest, AnInputIsNeverItsOwnOutput) {
+  Settings.SetText(sn::ConvFilePath, Dir.Path().string());
+  Settings.SetInteger(sn::OutputFileNameFormat, 0);
+  const std::string input = Wave16("01.WAV");
+  const auto before = ReadFileBytes(input);
+  const TBatchResult result = Driver.Convert({Row(input, "A")});
+  EXPECT_FALSE(result.Rows[0].Completed);
+  EXPECT_NE(result.Rows[0].Message.find("is the input file itself"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(input), before);
+}
+
+TEST_F(ConversionDriverTest, RowsWithTheSameNameGetNumberedCopies) {
+  Settings.SetInteger(sn::OutputFileNameFormat, 1);
+  Settings.SetInteger(sn::SavePlayList, 1);
+  const TBatchResult result = Driver.Convert({Row(Wave16("a.wav"), "Same"), Row(Wave16("b.wav"), "same"),
+                                              Row(Wave16("c.wav"), "")});
+  EXPECT_TRUE(result.AllCompleted());
+  EXPECT_TRUE(fs::exists(Out() + "/Same.WAV"));
+  EXPECT_TRUE(fs::exists(Out() + "/same (2).WAV"));
+  EXPECT_TRUE(fs::exists(Out() + "/c.WAV"));
+  const auto playlist = ReadFileBytes(result.PlaylistFile);
+  EXPECT_NE(std::string(playlist.begin(), playlist.end()).find("/same (2).WAV"), std::string::npos);
+}
+
+TEST_F(ConversionDriverTest, UnusableFolderOrFormatStopsTheBatchBeforeItStarts) {
+  Settings.SetText(sn::ConvFilePath, "");
+  EXPECT_THROW(Driver.Convert({}), EConversionError);
+  WriteFileBytes(Dir.File("file"), {1});
+  Settings.SetText(sn::ConvFilePath, Dir.File("file") + "/sub");
+  EXPECT_THROW(Driver.Convert({}), EConversionError);
+  Settings.SetText(sn::ConvFilePath, Out());
+  Settings.SetInteger(sn::RipToFormat, -1);
+  try {
+    Driver.Convert({});
+    FAIL() << "no exception";
+  } catch (const EConversionError& error) {
+    EXPECT_STREQ(error.what(), "No output format is chosen: RipToFormat must be one of MP3, OGG, WMA, WAV, APE, FLAC.");
+  }
+  EXPECT_TRUE(Recorder.Started.empty());
+}
+
+TEST_F(ConversionDriverTest, EmptyListStillWritesAnEmptyPlaylist) {
+  Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetText(sn::ConvFilePath, Out() + "//");
+  const TBatchResult result = Driver.Convert({});
+  EXPECT_TRUE(result.AllCompleted());
+  EXPECT_EQ(fs::path(result.PlaylistFile).parent_path(), fs::path(Out()));
+  EXPECT_EQ(ReadFileBytes(result.PlaylistFile).size(), std::string("#EXTM3U\r\n").size());
+}
+
+TEST(ConversionDriver, DurationTexts) {
+  EXPECT_EQ(ParseDuration("0:04:05"), 245);
+  EXPECT_EQ(ParseDuration("1:00:00"), 3600);
+  EXPECT_EQ(ParseDuration("4:05"), 245);
+  EXPECT_EQ(ParseDuration(""), -1);
+  EXPECT_EQ(ParseDuration("abc"), -1);
+  EXPECT_EQ(ParseDuration("1:60"), -1);
+  EXPECT_EQ(ParseDuration("1::2"), -1);
+  EXPECT_EQ(ParseDuration("1:2:3:4"), -1);
+}

@@ -1,0 +1,88 @@
+// Runs the real kestrune-cli with its settings in a temporary folder.
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "support/ConfigHome.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+class KestruneCliTest : public ::testing::Test {
+protected:
+  ToolResult Cli(const std::string& arguments) {
+    return RunTool("cd " + Quote(Work.Path().string()) + " && " + Home.EnvironmentPrefix() +
+                   Quote(BuiltBinary("kestrune-cli")) + " " + arguments + " 2>&1");
+  }
+
+  std::string Wave(const std::string& name) {
+    WriteFileBytes(Work.File(name), PcmWaveFile(2, 44100, 16, SamplesToBytes(MakeSine16(8820, 2, 44100))));
+    return name;
+  }
+
+  ScopedConfigHome Home;
+  TempDir Work;
+};
+
+std::string Text(const std::string& fileName) {
+  const auto bytes = ReadFileBytes(fileName);
+  return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+TEST_F(KestruneCliTest, ConvertsNamesTheOutputsByStyleAndWritesThePlaylist) {
+  Wave("a.wav");
+  Wave("b.wav");
+  const ToolResult run = Cli("-f WAV -o out a.wav b.wav --playlist m3u --name-style 2");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  const std::string out = fs::canonical(Work.File("out")).string();
+  EXPECT_EQ(ReadFileBytes(out + "/01-a.WAV"), ReadFileBytes(Work.File("a.wav")));
+  EXPECT_EQ(ReadFileBytes(out + "/02-b.WAV"), ReadFileBytes(Work.File("b.wav")));
+  std::string playlist;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    if (entry.path().extension() == ".m3u") {
+      playlist = Text(entry.path().string());
+      EXPECT_TRUE(entry.path().filename().string().starts_with("PlayList-"));
+    }
+  }
+  EXPECT_EQ(playlist, "#EXTM3U\r\n#EXTINF:-1,-a\r\n" + out + "/01-a.WAV\r\n#EXTINF:-1,-b\r\n" + out + "/02-b.WAV\r\n");
+  EXPECT_NE(run.Output.find("2 of 2 files converted"), std::string::npos) << run.Output;
+  EXPECT_FALSE(fs::exists(Home.RegistryFile()));  // nothing stored without --save
+}
+
+TEST_F(KestruneCliTest, EveryFailureIsPrintedAndTheOtherFilesAreStillConverted) {
+  Wave("a.wav");
+  const ToolResult run = Cli("-q -f WAV -o out --name-style 1 missing.wav a.wav notes.txt");
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_NE(run.Output.find("missing.wav: cannot open (No such file or directory)"), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("notes.txt: not converted"), std::string::npos) << run.Output;
+  EXPECT_TRUE(fs::exists(Work.File("out/a.WAV")));
+}
+
+TEST_F(KestruneCliTest, BadUsageExitsWithTwo) {
+  for (const char* arguments : {"-f AAC a.wav", "--name-style 7 a.wav", "--bogus a.wav", "--set NoSuch=1 a.wav",
+                                "--set OGGCompressionLevel=5 a.wav", "-o", "", "--info a.wav"}) {
+    const ToolResult run = Cli(arguments);
+    EXPECT_EQ(run.ExitCode, 2) << arguments << "\n" << run.Output;
+  }
+  EXPECT_NE(Cli("--info a.wav").Output.find("not available in this build"), std::string::npos);
+  const ToolResult help = Cli("--help");
+  EXPECT_EQ(help.ExitCode, 0);
+  EXPECT_TRUE(help.Output.starts_with("Usage: kestrune-cli [options] FILE..."));
+}
+
+TEST_F(KestruneCliTest, SavedSettingsApplyToLaterRuns) {
+  Wave("a.wav");
+  ASSERT_EQ(Cli("--save -f wav -o saved --name-style 0 --set InformWhenDone=1").ExitCode, 0);
+  const ToolResult run = Cli("a.wav");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_TRUE(fs::exists(Work.File("saved/01.WAV")));
+  const std::string stored = Text(Home.RegistryFile());
+  EXPECT_NE(stored.find("\"RipToFormat\"=\"WAV\""), std::string::npos);
+  EXPECT_NE(stored.find("\"ConvFilePath\"=\"" + Work.File("saved") + "\""), std::string::npos) << stored;
+  EXPECT_EQ(stored.find("RunPath"), std::string::npos);
+}
