@@ -11,18 +11,25 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/ConversionDriver.h"
+#include "app/Languages.h"
 #include "gui/AboutFrm.h"
 #include "gui/AddedFiles.h"
+#include "gui/ConversionView.h"
 #include "gui/CopyDataServer.h"
 #include "gui/FileList.h"
 #include "gui/Icons.h"
+#include "gui/LanguageLoader.h"
 #include "gui/OptionsFrm.h"
 #include "gui/SongRows.h"
 #include "gui/StatusPanels.h"
@@ -85,9 +92,19 @@ TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent) : QM
   connect(ListView1->header(), &QHeaderView::sectionClicked, this, &TFrmConverter::ListView1ColumnClick);
 
   // The create handler proper.
-  FOptions = new TOptionsFrm(this);
+  FOptions = new TOptionsFrm(FSettings, this);
   FOptions->SetOnFormatChange([this](const QString& text) { FStatusBar->SetPanelText(1, text); });
+  FOptions->SetOnLanguageChange([this](const QString& code) {
+    LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), code.toStdString())));
+  });
   FAppDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  LoadSettings();
+  LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), FSettings.Text(SettingNames::Language))),
+               true);
+  FInformer = [this](const QString& text, const QString& title) { QMessageBox::information(this, title, text); };
+  FDriver = std::make_unique<TConversionDriver>(FSettings, FAppDir.toStdString());
+  FView = std::make_unique<TConversionView>(*this);
+  FDriver->SetObserver(FView.get());
   setAcceptDrops(true);
   FCopyData = new TCopyDataServer(TCopyDataServer::DefaultName(), this);
   connect(FCopyData, &TCopyDataServer::PathReceived, this, &TFrmConverter::CopyDataReceived);
@@ -95,7 +112,54 @@ TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent) : QM
   AddFiles(FPendingNames);
 }
 
-TFrmConverter::~TFrmConverter() = default;
+TFrmConverter::~TFrmConverter() {
+  // The sinks' workers end before the view they report to.
+  FDriver.reset();
+}
+
+void TFrmConverter::LoadSettings() {
+  FSettings.SetLanguages(ListLanguages(FAppDir.toStdString()));
+  FSettings.SetWmaProfiles(ListWmaProfiles(FAppDir.toStdString()));
+  try {
+    TRegIniFile store(SettingsKey);
+    const std::vector<std::string> problems = FSettings.Load(store);
+    if (!problems.empty()) {
+      FStatusBar->SetPanelText(0, QString::fromStdString(problems.front()));
+    }
+  } catch (const std::exception& error) {
+    // The settings cannot be read at all: the defaults apply, and the program starts.
+    FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
+  }
+  resize(FSettings.Integer(SettingNames::Width), FSettings.Integer(SettingNames::Height));
+  move(FSettings.Integer(SettingNames::Left), FSettings.Integer(SettingNames::Top));
+  FOptions->ShowSettings();
+}
+
+void TFrmConverter::SaveSettings() {
+  FSettings.SetInteger(SettingNames::Left, x());
+  FSettings.SetInteger(SettingNames::Top, y());
+  FSettings.SetInteger(SettingNames::Width, width());
+  FSettings.SetInteger(SettingNames::Height, height());
+  try {
+    TRegIniFile store(SettingsKey);
+    FSettings.Save(store, QCoreApplication::applicationFilePath().toStdString());
+  } catch (const std::exception& error) {
+    QMessageBox::warning(this, windowTitle(), QStringLiteral("The settings could not be saved.\n%1").arg(error.what()));
+  }
+}
+
+void TFrmConverter::LoadLanguage(const QString& path, bool quiet) {
+  TLanguageFile file(path.toStdString());
+  try {
+    for (QWidget* form : {static_cast<QWidget*>(this), static_cast<QWidget*>(FOptions)}) {
+      ApplyLanguage(file, form);
+    }
+  } catch (const std::exception& error) {
+    if (!quiet) {
+      FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
+    }
+  }
+}
 
 void TFrmConverter::BuildToolBar() {
   auto* bar = new QToolBar(this);
@@ -209,9 +273,69 @@ void TFrmConverter::ToolButton1Click() {
   }
 }
 
-void TFrmConverter::ToolButton3Click() {}
+void TFrmConverter::ToolButton3Click() {
+  if (FDriver->Converting()) {
+    return;
+  }
+  std::vector<TConversionRow> rows;
+  FBatchRows.clear();
+  for (int row = 0; row < ListView1->RowCount(); ++row) {
+    TConversionRow& batch = rows.emplace_back();
+    batch.FileName = ListView1->Text(row, lcTrack).toStdString();
+    batch.Checked = ListView1->Checked(row);
+    batch.Title = ListView1->Text(row, lcTitle).toStdString();
+    batch.Status = ListView1->Text(row, lcStatus).toStdString();
+    batch.Artist = ListView1->Text(row, lcArtist).toStdString();
+    batch.Album = ListView1->Text(row, lcAlbum).toStdString();
+    batch.Year = ListView1->Text(row, lcYear).toStdString();
+    batch.Genre = ListView1->Text(row, lcGenre).toStdString();
+    batch.Comment = ListView1->Text(row, lcComment).toStdString();
+    // The playlist's length comes from the row's own seconds, never from the displayed text.
+    batch.Duration = DurationText(ListView1->Seconds(row)).toStdString();
+    FBatchRows.emplace_back(ListView1->model()->index(row, 0));
+  }
+  try {
+    FDriver->Convert(rows);
+  } catch (const std::exception& error) {
+    ShowBatchState(false);
+    FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
+  }
+  FBatchRows.clear();
+}
 
-void TFrmConverter::ToolButton4Click() {}
+void TFrmConverter::ToolButton4Click() {
+  FDriver->Stop();
+  // The stopped sink finishes its file meanwhile; the window keeps handling its events.
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+int TFrmConverter::BatchRow(int row) const {
+  if (row < 1 || static_cast<size_t>(row) > FBatchRows.size()) {
+    return -1;
+  }
+  const QPersistentModelIndex& index = FBatchRows[static_cast<size_t>(row - 1)];
+  return index.isValid() ? index.row() : -1;
+}
+
+void TFrmConverter::ShowBatchState(bool running) {
+  Panel1->setEnabled(!running);
+  ToolButton3->setEnabled(!running);
+  ToolButton4->setEnabled(running);
+  if (!running) {
+    setWindowTitle(QStringLiteral("Kestrune"));
+  }
+}
+
+void TFrmConverter::ShowTitleProgress(int percent) {
+  const int maximum = std::max(ProgressBar2->maximum(), 1);
+  const int total = std::clamp((ProgressBar2->value() * 100 + percent) / maximum, 0, 100);
+  setWindowTitle(QStringLiteral("%1% - Kestrune").arg(total));
+}
 
 void TFrmConverter::ToolButton6Click() {
   FOptions->show();
@@ -318,6 +442,10 @@ void TFrmConverter::showEvent(QShowEvent* event) {
 }
 
 void TFrmConverter::closeEvent(QCloseEvent* event) {
+  if (FDriver->CurrentSink() != nullptr) {
+    FDriver->Stop();
+  }
+  SaveSettings();
   FOptions->close();
   event->accept();
 }

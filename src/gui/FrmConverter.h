@@ -4,15 +4,23 @@
 // bar. Files come in through the open dialog, drops, the command line and the copy-data socket;
 // Convert and Stop run the conversion driver over the checked rows.
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include <QMainWindow>
-#include <QPointer>
+#include <QPersistentModelIndex>
 #include <QStringList>
+
+#include "app/Settings.h"
 
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QToolButton;
 class QWidget;
+class TConversionDriver;
+class TConversionView;
 class TCopyDataServer;
 class TFileList;
 class TOptionsFrm;
@@ -29,6 +37,13 @@ public:
   // Appends a row for every audio file among `names` (folders give the audio files inside them),
   // then empties `names`.
   void AddFiles(QStringList& names);
+  // Applies a language file to the main window and the options dialog. `quiet` keeps a file that
+  // cannot be written from showing anything (at start-up).
+  void LoadLanguage(const QString& path, bool quiet = false);
+  // The end-of-batch notice; a message box unless a test watches it instead.
+  void SetInformer(std::function<void(const QString& text, const QString& title)> informer) {
+    FInformer = std::move(informer);
+  }
 
   // The toolbar and "+".
   void ToolButton1Click();
@@ -42,6 +57,8 @@ public:
   void ListView1SelectItem(int row);
   void ListView1KeyDelete();
 
+  TSettings& Settings() { return FSettings; }
+  TConversionDriver& Driver() { return *FDriver; }
   TOptionsFrm* OptionsFrm() const { return FOptions; }
   TStatusPanels* StatusBar1() const { return FStatusBar; }
   TCopyDataServer* CopyData() const { return FCopyData; }
@@ -72,12 +89,25 @@ protected:
   void dropEvent(QDropEvent* event) override;
 
 private:
+  friend class TConversionView;
+
+  void LoadSettings();
+  void SaveSettings();
   void BuildToolBar();
   void BuildTagEditor(QWidget* parent);
   void BuildProgress(QWidget* parent);
   void ClearEditor();
   void CopyDataReceived(const QString& path);
+  // The list row that batch row `row` (1-based) was taken from, or -1 when it is gone.
+  int BatchRow(int row) const;
+  void ShowBatchState(bool running);
+  void ShowTitleProgress(int percent);
 
+  TSettings FSettings;
+  std::unique_ptr<TConversionDriver> FDriver;
+  std::unique_ptr<TConversionView> FView;
+  std::vector<QPersistentModelIndex> FBatchRows;
+  std::function<void(const QString&, const QString&)> FInformer;
   QString FAppDir;
   QStringList FPendingNames;
   TOptionsFrm* FOptions = nullptr;

@@ -15,22 +15,21 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/OutputName.h"
+#include "app/Settings.h"
+
 namespace {
 
-QStringList Mp3Bitrates() {
-  return {"8", "16", "24", "32", "40", "48", "56", "64", "80", "96", "112", "128", "144", "160", "192", "224", "256", "320"};
-}
+// The example name is built from these, as if for the first row of a batch.
+const char* const SampleTitle = "Morning Light";
+const char* const SampleArtist = "Ada Reed";
 
-QStringList QualityLevels() {
-  QStringList levels;
-  for (int level = 0; level <= 9; ++level) {
-    levels << QStringLiteral("Level %1").arg(level);
+QStringList ToQt(const std::vector<std::string>& texts) {
+  QStringList list;
+  for (const std::string& text : texts) {
+    list << QString::fromStdString(text);
   }
-  return levels;
-}
-
-QStringList OggBitrates() {
-  return {"AutoSelect", "45", "48", "56", "64", "80", "96", "112", "128", "144", "160", "192", "224", "256", "320", "499"};
+  return list;
 }
 
 // A format's badge in a page's corner.
@@ -68,10 +67,13 @@ QGroupBox* NamedGroup(const char* name, const char* caption, QWidget* parent) {
   return group;
 }
 
+void AddStretch(QWidget* page) { static_cast<QVBoxLayout*>(page->layout())->addStretch(1); }
+
 }  // namespace
 
-TOptionsFrm::TOptionsFrm(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint) {
+TOptionsFrm::TOptionsFrm(TSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
+      FSettings(settings) {
   setObjectName(QStringLiteral("OptionsFrm"));
   setWindowTitle(QStringLiteral("Options"));
   setModal(false);
@@ -91,10 +93,7 @@ TOptionsFrm::TOptionsFrm(QWidget* parent)
     return QFileDialog::getExistingDirectory(owner, QStringLiteral("Please specify a directory"), QString(),
                                              QFileDialog::ShowDirsOnly);
   };
-  // FormCreate: the first format and the last name pattern, with what they show.
-  cmbRipFormat->setCurrentIndex(0);
-  ComboBox2->setCurrentIndex(4);
-  ComboBox2Change();
+  ShowSettings();
 }
 
 QWidget* TOptionsFrm::AddPage(const char* name, const char* caption, const char* logo) {
@@ -110,95 +109,166 @@ QWidget* TOptionsFrm::AddPage(const char* name, const char* caption, const char*
 }
 
 QComboBox* TOptionsFrm::AddCombo(QGridLayout* grid, int row, const char* name, const char* labelName,
-                                 const char* caption, const QStringList& items, bool editable) {
+                                 const char* caption, const char* setting, bool editable) {
   QWidget* owner = grid->parentWidget();
   auto* combo = new QComboBox(owner);
   combo->setObjectName(QString::fromLatin1(name));
   combo->setEditable(editable);
   combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->addItems(items);
   QLabel* label = NamedLabel(labelName, caption, owner);
   label->setBuddy(combo);
   grid->addWidget(label, row, 0);
   grid->addWidget(combo, row, 1);
+  BindCombo(combo, setting);
   return combo;
 }
 
-QCheckBox* TOptionsFrm::AddCheck(QGridLayout* grid, int row, const char* name, const char* caption, bool checked) {
+QCheckBox* TOptionsFrm::AddCheck(QGridLayout* grid, int row, const char* name, const char* caption,
+                                 const char* setting) {
   auto* box = new QCheckBox(QString::fromUtf8(caption), grid->parentWidget());
   box->setObjectName(QString::fromLatin1(name));
-  box->setChecked(checked);
   grid->addWidget(box, row, 0, 1, 2);
+  BindCheck(box, setting);
   return box;
 }
 
+void TOptionsFrm::BindCombo(QComboBox* combo, const char* setting) {
+  const std::string name = setting;
+  if (name == SettingNames::Language) {
+    // The language is the text in the box, whatever the user typed.
+    connect(combo, &QComboBox::currentTextChanged, this, [this, name](const QString& text) {
+      if (!FShowing) {
+        FSettings.SetText(name, text.toStdString());
+      }
+    });
+    FShowers.push_back([this, combo, name] {
+      combo->clear();
+      combo->addItems(ToQt(FSettings.Languages()));
+      combo->setCurrentIndex(combo->findText(QString::fromStdString(FSettings.Text(name)), Qt::MatchFixedString));
+    });
+    return;
+  }
+  connect(combo, &QComboBox::currentIndexChanged, this, [this, name](int index) {
+    if (!FShowing) {
+      FSettings.SetInteger(name, index);
+    }
+  });
+  if (combo->isEditable()) {
+    // Typed text that is none of the choices does not stay: the box shows the chosen entry again.
+    connect(combo->lineEdit(), &QLineEdit::editingFinished, combo, [combo] {
+      const int match = combo->findText(combo->currentText(), Qt::MatchFixedString);
+      combo->setCurrentIndex(match >= 0 ? match : combo->currentIndex());
+      if (match < 0) {
+        combo->setEditText(combo->itemText(combo->currentIndex()));
+      }
+    });
+  }
+  FShowers.push_back([this, combo, name] {
+    const QStringList choices = ToQt(FSettings.Choices(name));
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i) {
+      shown << combo->itemText(i);
+    }
+    if (shown != choices) {
+      combo->clear();
+      combo->addItems(choices);
+    }
+    const int position = FSettings.Integer(name);
+    combo->setCurrentIndex(position >= 0 && position < combo->count() ? position : -1);
+  });
+}
+
+void TOptionsFrm::BindCheck(QCheckBox* box, const char* setting) {
+  const std::string name = setting;
+  connect(box, &QCheckBox::toggled, this, [this, name](bool checked) {
+    if (!FShowing) {
+      FSettings.SetBoolean(name, checked);
+    }
+  });
+  FShowers.push_back([this, box, name] { box->setChecked(FSettings.Boolean(name)); });
+}
+
+void TOptionsFrm::ShowSettings() {
+  FShowing = true;
+  for (const std::function<void()>& show : FShowers) {
+    show();
+  }
+  FShowing = false;
+  cmbRipFormatChange();
+  ComboBox2Change();
+}
+
 void TOptionsFrm::BuildCommonPage() {
+  using namespace SettingNames;
   QWidget* page = AddPage("TabSheet1", "Common", "Kestrune");
   QGroupBox* group = NamedGroup("GroupBox1", "Common parameters", page);
   auto* grid = new QGridLayout(group);
-  cmbRipFormat = AddCombo(grid, 0, "cmbRipFormat", "Label1", "Convert to Format",
-                          {"MP3", "OGG", "WMA", "WAV", "APE", "FLAC"}, false);
-  CheckBox1 = AddCheck(grid, 1, "CheckBox1", "Inform when convert process complete", false);
-  cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", {}, true);
+  cmbRipFormat = AddCombo(grid, 0, "cmbRipFormat", "Label1", "Convert to Format", RipToFormat, false);
+  CheckBox1 = AddCheck(grid, 1, "CheckBox1", "Inform when convert process complete", InformWhenDone);
+  cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", Language, true);
   page->layout()->addWidget(group);
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
-  connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] {
-    cmbRipFormatChange();
-  });
+  AddStretch(page);
+  connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] { cmbRipFormatChange(); });
   connect(cmbLanguage, &QComboBox::textActivated, this, [this] { cmbLanguageChange(); });
 }
 
 void TOptionsFrm::BuildMp3Page() {
+  using namespace SettingNames;
   QWidget* page = AddPage("TabSheet2", "MP3", "MP3");
   QGroupBox* common = NamedGroup("GroupBox2", "MP3 common parameters", page);
   auto* grid = new QGridLayout(common);
-  cmbSampleRate = AddCombo(grid, 0, "cmbSampleRate", "Label3", "Sample Rate", {"Default", "32 kHz", "41 kHz", "48 kHz"}, false);
-  cmbMode = AddCombo(grid, 1, "cmbMode", "Label4", "Mode", {"Stereo", "Joint Stereo", "Dual Channel", "Mono"}, false);
-  chkUseVBR = AddCheck(grid, 2, "chkUseVBR", "Use VBR", false);
-  chkOriginal = AddCheck(grid, 3, "chkOriginal", "Original", true);
-  chkCopyright = AddCheck(grid, 4, "chkCopyright", "Copyright", false);
-  chkErrorProtection = AddCheck(grid, 5, "chkErrorProtection", "Error protection", false);
+  cmbSampleRate = AddCombo(grid, 0, "cmbSampleRate", "Label3", "Sample Rate", SampleRate, false);
+  cmbMode = AddCombo(grid, 1, "cmbMode", "Label4", "Mode", Mode, false);
+  chkUseVBR = AddCheck(grid, 2, "chkUseVBR", "Use VBR", UseVBR);
+  chkOriginal = AddCheck(grid, 3, "chkOriginal", "Original", Original);
+  chkCopyright = AddCheck(grid, 4, "chkCopyright", "Copyright", Copyright);
+  chkErrorProtection = AddCheck(grid, 5, "chkErrorProtection", "Error protection", CRC);
 
   QGroupBox* cbr = NamedGroup("GroupBox3", "MP3 CBR Parameters", page);
   grid = new QGridLayout(cbr);
-  cmbBR = AddCombo(grid, 0, "cmbBR", "Label5", "BitRate", Mp3Bitrates(), false);
-  cmbBR->setCurrentText(QStringLiteral("192"));
-  cmbQLevel = AddCombo(grid, 1, "cmbQLevel", "Label6", "Quality Level", QualityLevels(), false);
-  cmbQLevel->setCurrentIndex(5);
+  cmbBR = AddCombo(grid, 0, "cmbBR", "Label5", "BitRate", CBRBitrate, false);
+  cmbQLevel = AddCombo(grid, 1, "cmbQLevel", "Label6", "Quality Level", CBRQuality, false);
 
   QGroupBox* vbr = NamedGroup("GroupBox4", "MP3 VBR parameters", page);
   grid = new QGridLayout(vbr);
-  chkWriteVBR = AddCheck(grid, 0, "chkWriteVBR", "Write VBR Header", false);
-  cmbVBRMinBR = AddCombo(grid, 1, "cmbVBRMinBR", "Label9", "VBR Min Bitrate", Mp3Bitrates(), false);
-  cmbVBRMinBR->setCurrentText(QStringLiteral("128"));
-  cmbVBRMaxBR = AddCombo(grid, 2, "cmbVBRMaxBR", "Label10", "VBR Max Bitrate", Mp3Bitrates(), false);
-  cmbVBRMaxBR->setCurrentText(QStringLiteral("192"));
-  cmbVBRQLevel = AddCombo(grid, 3, "cmbVBRQLevel", "Label11", "VBR Quality Level", QualityLevels(), false);
-  cmbVBRQLevel->setCurrentIndex(5);
+  chkWriteVBR = AddCheck(grid, 0, "chkWriteVBR", "Write VBR Header", WriteVBRHeader);
+  cmbVBRMinBR = AddCombo(grid, 1, "cmbVBRMinBR", "Label9", "VBR Min Bitrate", MinBitrate, false);
+  cmbVBRMaxBR = AddCombo(grid, 2, "cmbVBRMaxBR", "Label10", "VBR Max Bitrate", MaxBitrate, false);
+  cmbVBRQLevel = AddCombo(grid, 3, "cmbVBRQLevel", "Label11", "VBR Quality Level", VBRQuality, false);
   for (QGroupBox* group : {common, cbr, vbr}) {
     page->layout()->addWidget(group);
   }
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+  AddStretch(page);
 }
 
 void TOptionsFrm::BuildOggPage() {
+  using namespace SettingNames;
   QWidget* page = AddPage("TabSheet3", "Ogg", "OGG");
   QGroupBox* group = NamedGroup("GroupBox5", "Ogg parameters", page);
   auto* grid = new QGridLayout(group);
   SpinEdit1 = new QSpinBox(group);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-  SpinEdit1->setRange(10, 100);
-  SpinEdit1->setValue(75);
+  const TSettingDef& level = *TSettings::Find(OGGCompressionLevel);
+  SpinEdit1->setRange(level.Min, level.Max);
+  connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) {
+    if (!FShowing) {
+      FSettings.SetInteger(SettingNames::OGGCompressionLevel, value);
+    }
+  });
+  FShowers.push_back([this] { SpinEdit1->setValue(FSettings.Integer(SettingNames::OGGCompressionLevel)); });
   grid->addWidget(NamedLabel("Label12", "Compression level 10=max", group), 0, 0);
   grid->addWidget(SpinEdit1, 0, 1);
   QGroupBox* rates = NamedGroup("GroupBox6", "Bitrate Options", group);
   auto* rateGrid = new QGridLayout(rates);
-  cmbDesiredNominalBitrate = AddCombo(rateGrid, 0, "cmbDesiredNominalBitrate", "Label13", "Nominal", OggBitrates(), true);
-  cmbDesiredMinimumBitrate = AddCombo(rateGrid, 1, "cmbDesiredMinimumBitrate", "Label14", "Minimum", OggBitrates(), true);
-  cmbDesiredMaximumBitrate = AddCombo(rateGrid, 2, "cmbDesiredMaximumBitrate", "Label15", "Maximum", OggBitrates(), true);
+  cmbDesiredNominalBitrate =
+      AddCombo(rateGrid, 0, "cmbDesiredNominalBitrate", "Label13", "Nominal", DesiredNominalBitrate, true);
+  cmbDesiredMinimumBitrate =
+      AddCombo(rateGrid, 1, "cmbDesiredMinimumBitrate", "Label14", "Minimum", DesiredMinimumBitrate, true);
+  cmbDesiredMaximumBitrate =
+      AddCombo(rateGrid, 2, "cmbDesiredMaximumBitrate", "Label15", "Maximum", DesiredMaximumBitrate, true);
   grid->addWidget(rates, 1, 0, 1, 2);
   page->layout()->addWidget(group);
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+  AddStretch(page);
 }
 
 void TOptionsFrm::BuildApePage() {
@@ -206,27 +276,32 @@ void TOptionsFrm::BuildApePage() {
   QGroupBox* group = NamedGroup("GroupBox7", "APE parameters", page);
   auto* grid = new QGridLayout(group);
   cmbCompressionLevel = AddCombo(grid, 0, "cmbCompressionLevel", "Label16", "Compression level",
-                                 {"FAST", "NORMAL", "HIGH", "EXTRA HIGH"}, false);
-  cmbCompressionLevel->setCurrentIndex(1);
+                                 SettingNames::APECompressionLevel, false);
   page->layout()->addWidget(group);
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+  AddStretch(page);
 }
 
 void TOptionsFrm::BuildWmaPage() {
   QWidget* page = AddPage("TabSheet5", "WMA", "WMA");
   auto* box = new QWidget(page);
   auto* grid = new QGridLayout(box);
-  cmbWMABitrate = AddCombo(grid, 0, "cmbWMABitrate", "Label17", "Compression level", {}, false);
+  cmbWMABitrate = AddCombo(grid, 0, "cmbWMABitrate", "Label17", "Compression level", SettingNames::WMABitrate, false);
   page->layout()->addWidget(box);
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+  AddStretch(page);
 }
 
 void TOptionsFrm::BuildFilePage() {
   QWidget* page = AddPage("TabSheet6", "File", "FILE");
   QGroupBox* group = NamedGroup("GroupBox8", "Result Filename parameters", page);
   auto* grid = new QGridLayout(group);
-  Edit1 = new QLineEdit(QStringLiteral("C:\\My Musik"), group);
+  Edit1 = new QLineEdit(group);
   Edit1->setObjectName(QStringLiteral("Edit1"));
+  connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!FShowing) {
+      FSettings.SetText(SettingNames::ConvFilePath, text.toStdString());
+    }
+  });
+  FShowers.push_back([this] { Edit1->setText(QString::fromStdString(FSettings.Text(SettingNames::ConvFilePath))); });
   SpeedButton2 = new QToolButton(group);
   SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
   SpeedButton2->setText(QStringLiteral("..."));
@@ -236,17 +311,15 @@ void TOptionsFrm::BuildFilePage() {
   grid->addWidget(NamedLabel("Label18", "Convert to:", group), 0, 0);
   grid->addLayout(folderRow, 0, 1);
   ComboBox2 = AddCombo(grid, 1, "ComboBox2", "Label19", "Output filename format",
-                       {"<Track Number>", "<Title>", "<Track Number>-<Title>", "<Artist>-<Title>",
-                        "<Track Number>-<Artist>-<Title>"},
-                       false);
+                       SettingNames::OutputFileNameFormat, false);
   Label8 = NamedLabel("Label8", "", group);
   Label8->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Label8->setWordWrap(true);
   grid->addWidget(NamedLabel("Label7", "Example:", group), 2, 0);
   grid->addWidget(Label8, 2, 1);
-  cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", {"None", "M3U", "PLS"}, true);
+  cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
   page->layout()->addWidget(group);
-  static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+  AddStretch(page);
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
 }
@@ -260,6 +333,16 @@ void TOptionsFrm::cmbRipFormatChange() {
   if (FOnFormatChange) {
     FOnFormatChange(QStringLiteral("Convert to: ") + cmbRipFormat->currentText());
   }
+}
+
+void TOptionsFrm::ComboBox2Change() {
+  std::string folder = Edit1->text().toStdString();
+  if (folder.size() > 1 && folder.back() == '/') {
+    folder.pop_back();
+  }
+  Label8->setText(QString::fromStdString(BuildOutputName(ComboBox2->currentIndex(), 1, folder,
+                                                         cmbRipFormat->currentText().toStdString(), SampleTitle,
+                                                         SampleArtist)));
 }
 
 void TOptionsFrm::SpeedButton1Click() {
@@ -284,5 +367,3 @@ void TOptionsFrm::showEvent(QShowEvent* event) {
   }
   QDialog::showEvent(event);
 }
-
-void TOptionsFrm::ComboBox2Change() { Label8->clear(); }

@@ -1,11 +1,15 @@
 #pragma once
 
 // The options dialog: six pages of encoder, naming, folder, playlist and language settings. It
-// has no OK or Cancel; every change takes effect at once.
+// shows and edits the program's settings object; there is no OK or Cancel, every change takes
+// effect at once.
 
 #include <functional>
+#include <vector>
 
 #include <QDialog>
+
+class TSettings;
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +23,12 @@ class QToolButton;
 class TOptionsFrm : public QDialog {
   Q_OBJECT
 public:
-  explicit TOptionsFrm(QWidget* parent = nullptr);
+  // `settings` stays owned by the caller and must outlive the dialog.
+  explicit TOptionsFrm(TSettings& settings, QWidget* parent = nullptr);
+
+  // Puts the settings into the controls (after loading them, or after the language and profile
+  // lists changed), then lets the dialog adjust to the output format and name pattern.
+  void ShowSettings();
 
   // Called with the status text "Convert to: <format>" whenever the output format changes.
   void SetOnFormatChange(std::function<void(const QString&)> handler);
@@ -72,8 +81,15 @@ private:
   void BuildWmaPage();
   void BuildFilePage();
   QComboBox* AddCombo(QGridLayout* grid, int row, const char* name, const char* labelName, const char* caption,
-                      const QStringList& items, bool editable);
-  QCheckBox* AddCheck(QGridLayout* grid, int row, const char* name, const char* caption, bool checked);
+                      const char* setting, bool editable);
+  QCheckBox* AddCheck(QGridLayout* grid, int row, const char* name, const char* caption, const char* setting);
+  // Each control edits its setting, and ShowSettings puts the setting back into it.
+  void BindCombo(QComboBox* combo, const char* setting);
+  void BindCheck(QCheckBox* box, const char* setting);
+
+  TSettings& FSettings;
+  std::vector<std::function<void()>> FShowers;
+  bool FShowing = false;
 
   QTabWidget* FPages = nullptr;
   std::function<void(const QString&)> FOnFormatChange;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,6 +17,7 @@
 #include "gui/CopyDataServer.h"
 #include "gui/FileList.h"
 #include "gui/FrmConverter.h"
+#include "gui/OptionsFrm.h"
 #include "gui/StatusPanels.h"
 #include "support/TestSupport.h"
 
@@ -204,6 +208,49 @@ TEST(DurationTextTest, IsHoursMinutesSecondsOfTheRowsOwnSeconds) {
   EXPECT_EQ(DurationText(3600 * 27 + 61), "27:01:01");
   EXPECT_EQ(DurationText(-3), "0:00:00");
   EXPECT_EQ(DurationText(std::numeric_limits<double>::quiet_NaN()), "0:00:00");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrmConverterStartTest, CommandLineFilesBecomeCheckedRows) {
+  TempDir dir;
+  WriteWave(dir.File("a.wav"), 0.1);
+  WriteWave(dir.File("b.wav"), 0.1);
+  TFrmConverter window({Q(dir.File("a.wav")), Q(dir.File("b.wav"))});
+  ASSERT_EQ(window.ListView1->RowCount(), 2);
+  EXPECT_EQ(window.ListView1->Text(1, lcTrack), Q(dir.File("b.wav")));
+  EXPECT_TRUE(window.ListView1->Checked(0) && window.ListView1->Checked(1));
+  EXPECT_EQ(window.ListView1->Text(0, lcStatus), "not converted");
+}
+
+TEST(FrmConverterStartTest, SettingsAndWindowSizeSurviveARestart) {
+  {
+    TFrmConverter window;
+    TOptionsFrm& options = *window.OptionsFrm();
+    options.cmbRipFormat->setCurrentText("FLAC");
+    options.SpinEdit1->setValue(42);
+    options.Edit1->setText("/music/converted");
+    options.CheckBox1->setChecked(true);
+    options.ComboBox2->setCurrentIndex(1);
+    options.cmbLanguage->setCurrentText("DEU");
+    window.resize(700, 520);
+    window.close();
+  }
+  TFrmConverter again;
+  TOptionsFrm& options = *again.OptionsFrm();
+  EXPECT_EQ(options.cmbRipFormat->currentText(), "FLAC");
+  EXPECT_EQ(options.SpinEdit1->value(), 42);
+  EXPECT_EQ(options.Edit1->text(), "/music/converted");
+  EXPECT_TRUE(options.CheckBox1->isChecked());
+  EXPECT_EQ(options.ComboBox2->currentIndex(), 1);
+  EXPECT_EQ(options.cmbLanguage->currentText(), "DEU");
+  EXPECT_EQ(again.ToolButton3->text(), "Konvertieren");  // the stored language is loaded at start-up
+  EXPECT_EQ(again.size(), QSize(700, 520));
+  EXPECT_EQ(again.StatusBar1()->PanelText(1), "Convert to: FLAC");
+  // Back to the defaults for the tests that follow.
+  std::filesystem::remove(std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quillmar/Kestrune.reg");
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QString>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/OutputName.h"
+#include "app/Settings.h"
 #include "gui/FrmConverter.h"
 #include "gui/OptionsFrm.h"
 #include "gui/StatusPanels.h"
@@ -25,7 +28,8 @@ QStringList Items(const QComboBox* combo) {
 }
 
 TEST(OptionsFrmTest, SixPagesInOrderModelessWithoutOkOrCancel) {
-  TOptionsFrm options;
+  TSettings settings;
+  TOptionsFrm options(settings);
   auto* pages = options.findChild<QTabWidget*>("PageControl1");
   ASSERT_NE(pages, nullptr);
   QStringList captions;
@@ -38,7 +42,8 @@ TEST(OptionsFrmTest, SixPagesInOrderModelessWithoutOkOrCancel) {
 }
 
 TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
-  TOptionsFrm options;
+  TSettings settings;
+  TOptionsFrm options(settings);
   const QStringList rates{"8",  "16",  "24",  "32",  "40",  "48",  "56",  "64",  "80",
                           "96", "112", "128", "144", "160", "192", "224", "256", "320"};
   EXPECT_EQ(Items(options.cmbRipFormat), QStringList({"MP3", "OGG", "WMA", "WAV", "APE", "FLAC"}));
@@ -85,6 +90,55 @@ TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
   EXPECT_EQ(Items(options.cmbPlayList), QStringList({"None", "M3U", "PLS"}));
   EXPECT_EQ(options.cmbPlayList->currentText(), "None");
   EXPECT_EQ(options.SpeedButton2->text(), "...");
+  EXPECT_EQ(options.Edit1->text(), QString::fromStdString(DefaultOutputFolder()));
+}
+
+TEST(OptionsFrmTest, ControlsEditTheSettingsAndShowWhatTheSettingsHold) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  options.cmbBR->setCurrentText("320");
+  options.chkUseVBR->setChecked(true);
+  options.SpinEdit1->setValue(33);
+  options.Edit1->setText("/music/out");
+  options.cmbPlayList->setCurrentIndex(2);
+  options.cmbCompressionLevel->setCurrentIndex(3);
+  EXPECT_EQ(settings.Text(SettingNames::CBRBitrate), "320");
+  EXPECT_TRUE(settings.Boolean(SettingNames::UseVBR));
+  EXPECT_EQ(settings.Integer(SettingNames::OGGCompressionLevel), 33);
+  EXPECT_EQ(settings.Text(SettingNames::ConvFilePath), "/music/out");
+  EXPECT_EQ(settings.Integer(SettingNames::SavePlayList), 2);
+  EXPECT_EQ(settings.Integer(SettingNames::APECompressionLevel), 3);
+
+  settings.SetText(SettingNames::RipToFormat, "ogg");
+  settings.SetInteger(SettingNames::OGGCompressionLevel, 150);
+  settings.SetBoolean(SettingNames::Original, false);
+  options.ShowSettings();
+  EXPECT_EQ(options.cmbRipFormat->currentText(), "OGG");
+  EXPECT_EQ(options.SpinEdit1->value(), 100);
+  EXPECT_FALSE(options.chkOriginal->isChecked());
+}
+
+TEST(OptionsFrmTest, TypedTextThatIsNoChoiceDoesNotBecomeTheSetting) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  options.cmbDesiredNominalBitrate->setCurrentIndex(3);
+  options.cmbDesiredNominalBitrate->setEditText("77");
+  emit options.cmbDesiredNominalBitrate->lineEdit()->editingFinished();
+  EXPECT_EQ(options.cmbDesiredNominalBitrate->currentText(), "56");
+  EXPECT_EQ(settings.Integer(SettingNames::DesiredNominalBitrate), 3);
+}
+
+TEST(OptionsFrmTest, ExampleNameFollowsThePatternButNotTheFolderAlone) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  options.Edit1->setText("/music");
+  options.ComboBox2->setCurrentIndex(2);
+  EXPECT_EQ(options.Label8->text().toStdString(), BuildOutputName(2, 1, "/music", "MP3", "Morning Light", "Ada Reed"));
+  EXPECT_EQ(options.Label8->text(), "/music/01-Morning Light.MP3");
+  options.Edit1->setText("/elsewhere");
+  EXPECT_EQ(options.Label8->text(), "/music/01-Morning Light.MP3");
+  options.ComboBox2->setCurrentIndex(3);
+  EXPECT_EQ(options.Label8->text(), "/elsewhere/Ada Reed-Morning Light.MP3");
 }
 
 TEST(OptionsFrmTest, ChangingTheFormatShowsItInTheMainWindowsStatusBarAtOnce) {
@@ -95,7 +149,8 @@ TEST(OptionsFrmTest, ChangingTheFormatShowsItInTheMainWindowsStatusBarAtOnce) {
 }
 
 TEST(OptionsFrmTest, FolderBrowserSetsTheFolderAndCancellingChangesNothing) {
-  TOptionsFrm options;
+  TSettings settings;
+  TOptionsFrm options(settings);
   options.Edit1->setText("/kept");
   options.SetFolderBrowser([](QWidget*) { return QString(); });
   options.SpeedButton1Click();
