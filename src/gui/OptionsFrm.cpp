@@ -1,8 +1,11 @@
 #include "gui/OptionsFrm.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -34,24 +37,25 @@ QStringList ToQt(const std::vector<std::string>& texts) {
 
 // A format's badge in a page's corner.
 QPixmap Logo(const QString& text) {
+  QFont font = QGuiApplication::font();
+  font.setBold(true);
+  font.setPixelSize(15);
+  const int width = std::max(72, QFontMetrics(font).horizontalAdvance(text) + 20);
   const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-  QPixmap pixmap(QSize(72, 30) * ratio);
+  QPixmap pixmap(QSize(width, 30) * ratio);
   pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient fill(0, 0, 72, 30);
+  QLinearGradient fill(0, 0, width, 30);
   fill.setColorAt(0, QColor(250, 176, 58));
   fill.setColorAt(1, QColor(214, 84, 30));
   painter.setPen(Qt::NoPen);
   painter.setBrush(fill);
-  painter.drawRoundedRect(QRectF(1, 1, 70, 28), 6, 6);
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPixelSize(15);
+  painter.drawRoundedRect(QRectF(1, 1, width - 2, 28), 6, 6);
   painter.setFont(font);
   painter.setPen(Qt::white);
-  painter.drawText(QRectF(0, 0, 72, 30), Qt::AlignCenter, text);
+  painter.drawText(QRectF(0, 0, width, 30), Qt::AlignCenter, text);
   return pixmap;
 }
 

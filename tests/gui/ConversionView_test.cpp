@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
@@ -55,9 +56,11 @@ protected:
 TEST_F(ConversionViewTest, ThreeCheckedRowsBecomeWavFilesWithBothBarsComplete) {
   AddWaves(3, 0.5);
   std::vector<QString> seen;
+  QStringList titles;
   QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
     if (column == lcStatus) {
       seen.push_back(item->text(lcStatus));
+      titles << Window.windowTitle();
     }
   });
   Window.ToolButton3->click();
@@ -76,6 +79,8 @@ TEST_F(ConversionViewTest, ThreeCheckedRowsBecomeWavFilesWithBothBarsComplete) {
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
   EXPECT_FALSE(Window.ToolButton4->isEnabled());
   EXPECT_TRUE(Window.Panel1->isEnabled());
+  // While the batch ran, the title showed the total progress.
+  EXPECT_FALSE(titles.filter(QRegularExpression("^\\d+% - Kestrune$")).isEmpty()) << titles.join(" | ").toStdString();
   EXPECT_EQ(Window.windowTitle(), "Kestrune");
   EXPECT_TRUE(Window.StatusBar1()->PanelText(0).isEmpty());
 }
