@@ -1,29 +1,21 @@
 #pragma once
 
-// WAV files: the source reads PCM (and recognises IMA ADPCM, MS ADPCM and MPEG data), the sink
-// writes PCM and can append to an existing file of the same format.
+// WAV files: the source reads PCM, IMA ADPCM and MS ADPCM, and MPEG data converted whole to PCM
+// at open; the sink writes PCM or IMA ADPCM and can append to an existing file of the same format.
 
 #include <array>
 #include <memory>
+#include <vector>
 
+#include "formats/wave/AdpcmCodec.h"
 #include "formats/wave/WaveHeader.h"
 #include "pipeline/ACS_Classes.h"
-
-struct TDviChannelState {
-  int16_t Predictor = 0;
-  uint8_t StepIndex = 0;
-};
-
-struct TMsChannelState {
-  uint8_t PredictorIndex = 0;
-  int16_t Delta = 0;
-  int16_t Sample1 = 0;
-  int16_t Sample2 = 0;
-};
 
 class TWaveIn : public TACSFileIn {
 public:
   static constexpr int32_t DecodeBufferSize = 16384;
+  // The largest ADPCM block read; its decoded output fits the decode buffer for both kinds.
+  static constexpr int32_t MaxBlockAlign = 4096;
 
   TWaveIn() = default;
   ~TWaveIn() override;
@@ -50,12 +42,33 @@ protected:
   std::array<TMsCoefPair, 32> FMsCoefs{};
   std::array<TMsChannelState, 2> FMsState{};
   uint16_t FDataOffset = 0;
+  std::unique_ptr<TMemoryStream> FConvertedStream;
+  TStream* FSavedStream = nullptr;
 
 private:
   void ReadWaveHeader();
   bool FormatIsSound(const TWaveHeaderInfo& info) const;
   int32_t RefillPcm();
+
+  // ADPCM (ACS_Wave_InAdpcm.cpp)
+  bool AdpcmLayoutIsSound(const TWaveHeaderInfo& info) const;
+  void OpenAdpcm();
+  int32_t Refill();
+  int32_t ReadDviBlock();
+  int32_t ReadMsBlock();
+  int32_t ReadBlock(uint16_t blockAlign);
+  int32_t DeliverDecoded(int32_t samples);
+
+  // MPEG data (ACS_Wave_InAcm.cpp)
+  void OpenConverted();
+  void CloseConverted();
+
+  std::array<uint8_t, MaxBlockAlign> FBlockArea{};
+  std::array<int16_t, DecodeBufferSize / 2> FDecodedSamples{};
+  int64_t FDataEnd = 0;  // the end of the ADPCM data chunk, or of the stream when its size is not told
 };
+
+struct TWaveFormat;
 
 class TWaveOut : public TACSFileOut {
 public:
@@ -93,6 +106,11 @@ private:
   void FailPrepare(const char* message);
   void CompleteHeader();
 
+  // IMA ADPCM output (ACS_Wave_OutDvi.cpp)
+  void PrepareDvi(const TWaveFormat& format, int32_t inputSize);
+  bool OutputDviBlock();
+  void CompleteDviFact();
+
   bool FEndOfInput = false;
   std::array<uint8_t, ChunkSize> FChunk{};
   TWavType FWavType = wtPCM;
@@ -101,4 +119,9 @@ private:
   uint16_t FBlockSize = 512;
   bool FAppending = false;  // this run extends an existing, non-empty file
   int64_t FDataStart = 44;  // where the sample data of the file being written begins
+  std::vector<int16_t> FDviPcm;    // the PCM of one IMA block
+  std::vector<uint8_t> FDviBlock;  // one encoded IMA block
+  int32_t FDviChannels = 1;
+  int64_t FDviFrames = 0;          // input frames encoded by this run
+  int64_t FDviBlocksBefore = 0;    // blocks the file held before this run
 };

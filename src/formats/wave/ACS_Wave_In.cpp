@@ -47,6 +47,13 @@ void TWaveIn::ReadWaveHeader() {
     FValid = false;
     return;
   }
+  if (FWavType == wtDVIADPCM || FWavType == wtMSADPCM) {
+    const bool sizeKnown = info.DataSize != 0 && info.DataSize != 0xFFFFFFFFu;
+    FDataEnd = sizeKnown ? std::min<int64_t>(info.DataOffset + static_cast<int64_t>(info.DataSize), FStream->Size())
+                         : FStream->Size();
+    FValid = AdpcmLayoutIsSound(info);
+    return;
+  }
   if (FWavType == wtPCM) {
     // A data chunk that claims more than the file holds (or the "unknown" 0xFFFFFFFF of a
     // streaming writer) is read to the end of the file, so Size is what can really be delivered.
@@ -61,6 +68,7 @@ void TWaveIn::ReadWaveHeader() {
 
 void TWaveIn::OpenFile() {
   if (FOpenCount == 0) {
+    CloseConverted();  // left behind when Reset dropped the open count
     FValid = true;
     FWavType = wtUnsupported;
     if (!FStreamAssigned && !OpenOwnStream(FFileName)) {
@@ -79,9 +87,10 @@ void TWaveIn::OpenFile() {
           break;
         case wtDVIADPCM:
         case wtMSADPCM:
+          OpenAdpcm();
+          break;
         case wtACM:
-          // Compressed WAV data is recognised and described, but this source delivers PCM only.
-          FValid = false;
+          OpenConverted();
           break;
         default:
           FValid = false;
@@ -94,6 +103,7 @@ void TWaveIn::OpenFile() {
 
 void TWaveIn::CloseFile() {
   if (FOpenCount == 1) {
+    CloseConverted();
     ReleaseStream();
   }
   if (FOpenCount > 0) {
@@ -111,6 +121,7 @@ bool TWaveIn::Seek(int32_t sampleNumber) {
     int64_t position = -1;
     switch (FWavType) {
       case wtPCM:
+      case wtACM:  // the converted image is PCM, so a frame has a place in it
         position = static_cast<int64_t>(sampleNumber) * (FBPS / 8) * FChan + FDataOffset;
         break;
       case wtDVIADPCM:
@@ -151,14 +162,14 @@ int32_t TWaveIn::GetData(std::span<uint8_t> buffer) {
     throw EACSException("The Stream is not opened");
   }
   if (BufferUsedUp()) {
-    int32_t count = RefillPcm();
+    int32_t count = Refill();
     if (count < 1) {
       if (!FLoop) {
         return 0;
       }
       Flush();
       Init();
-      count = RefillPcm();
+      count = Refill();
       if (count < 1) {
         return 0;
       }

@@ -85,10 +85,9 @@ void TWaveOut::Prepare() {
     TACSInput& input = *Input();
     const TWaveFormat format{static_cast<uint16_t>(input.GetChannels()), static_cast<uint32_t>(input.GetSampleRate()),
                              static_cast<uint16_t>(input.GetBitsPerSample())};
-    if (FWavType != wtPCM) {
-      throw EACSException("IMA ADPCM output is not available.");
-    }
-    if (FAppending) {
+    if (FWavType == wtDVIADPCM) {
+      PrepareDvi(format, input.Size());
+    } else if (FAppending) {
       if (format.Channels != FAppendFormat.Channels || format.SampleRate != FAppendFormat.SampleRate ||
           format.BitsPerSample != FAppendFormat.BitsPerSample) {
         throw EACSException("Cannot append data in different audio format.");
@@ -125,6 +124,9 @@ bool TWaveOut::DoOutput(bool abort) {
   if (FEndOfInput) {
     return false;
   }
+  if (FWavType == wtDVIADPCM) {
+    return OutputDviBlock();
+  }
   const int32_t count = ReadInput(FChunk);
   if (count <= 0) {
     return false;
@@ -138,8 +140,12 @@ void TWaveOut::CompleteHeader() {
   // The sizes always describe what was really written, whatever the input announced: a stopped
   // run or a short input leaves a file whose header is true.
   const int64_t length = FStream->Size();
-  const int64_t dataSizePosition = FAppending ? FAppendFormat.DataSizePosition : CanonicalDataSizeOffset;
+  const int64_t newFilePosition = FWavType == wtDVIADPCM ? DviDataSizeOffset : CanonicalDataSizeOffset;
+  const int64_t dataSizePosition = FAppending ? FAppendFormat.DataSizePosition : newFilePosition;
   WriteLe32At(*FStream, dataSizePosition, ClampToUint32(length - FDataStart));
+  if (FWavType == wtDVIADPCM) {
+    CompleteDviFact();
+  }
   WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(length - 8));
 }
 

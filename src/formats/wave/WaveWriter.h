@@ -16,6 +16,9 @@ struct TWaveFormat {
 constexpr int64_t CanonicalPcmHeaderSize = 44;
 constexpr int64_t RiffSizeOffset = 4;
 constexpr int64_t CanonicalDataSizeOffset = 40;
+constexpr int64_t DviHeaderSize = 60;
+constexpr int64_t DviFactValueOffset = 48;
+constexpr int64_t DviDataSizeOffset = 56;
 
 // The 44-byte PCM header; a dataSize of -1 (unknown) is stored as 0xFFFFFFFF.
 std::array<uint8_t, 44> BuildPcmHeader(const TWaveFormat& format, int32_t dataSize);

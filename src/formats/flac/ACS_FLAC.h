@@ -1,0 +1,110 @@
+#pragma once
+
+// FLAC files: the sink encodes the pipeline's PCM, the source decodes 8- and 16-bit mono or stereo
+// streams. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
+
+#include <memory>
+#include <vector>
+
+#include "pipeline/ACS_Classes.h"
+#include "platform/DynamicLibrary.h"
+
+class TFLACOut : public TACSFileOut {
+public:
+  TFLACOut();
+  ~TFLACOut() override;
+
+  uint16_t BlockSize() const { return FBlockSize; }
+  void SetBlockSize(uint16_t value) { FBlockSize = value; }
+  int32_t CompressionLevel() const { return FCompressionLevel; }
+  void SetCompressionLevel(int32_t value);  // above 8 stored as 8; negative: the detail settings
+  bool EnableMidSideStereo() const { return FEnableMidSideStereo; }
+  void SetEnableMidSideStereo(bool value) { FEnableMidSideStereo = value; }
+  bool EnableLooseMidSideStereo() const { return FEnableLooseMidSideStereo; }
+  void SetEnableLooseMidSideStereo(bool value);
+  bool BestModelSearch() const { return FBestModelSearch; }
+  void SetBestModelSearch(bool value);
+  uint16_t MaxLPCOrder() const { return FMaxLPCOrder; }
+  void SetMaxLPCOrder(uint16_t value) { FMaxLPCOrder = value; }
+  uint16_t QLPCoeffPrecision() const { return FQLPCoeffPrecision; }
+  void SetQLPCoeffPrecision(uint16_t value) { FQLPCoeffPrecision = value; }
+  bool QLPCoeffPrecisionSearch() const { return FQLPCoeffPrecisionSearch; }
+  void SetQLPCoeffPrecisionSearch(bool value) { FQLPCoeffPrecisionSearch = value; }
+  uint16_t MinResidualPartitionOrder() const { return FMinResidualPartitionOrder; }
+  void SetMinResidualPartitionOrder(uint16_t value) { FMinResidualPartitionOrder = value; }
+  uint16_t MaxResidualPartitionOrder() const { return FMaxResidualPartitionOrder; }
+  void SetMaxResidualPartitionOrder(uint16_t value) { FMaxResidualPartitionOrder = value; }
+  bool Verify() const { return FVerify; }
+  void SetVerify(bool value) { FVerify = value; }
+
+protected:
+  bool DoOutput(bool abort) override;
+  void Done() override;
+  void Prepare() override;
+
+private:
+  struct TEncoderDeleter {
+    void operator()(void* encoder) const;
+  };
+  friend struct TFLACOutCallbacks;
+
+  void ConfigureEncoder(TACSInput& input);
+  void StartEncoder();
+  void FinishEncoder();
+  int32_t FillReadBlock();
+
+  TBindingRef FLibrary;
+  uint16_t FBlockSize = 4608;
+  int32_t FCompressionLevel = -1;
+  bool FEnableMidSideStereo = true;
+  bool FEnableLooseMidSideStereo = false;
+  bool FBestModelSearch = false;
+  uint16_t FMaxLPCOrder = 0;
+  uint16_t FQLPCoeffPrecision = 0;
+  bool FQLPCoeffPrecisionSearch = false;
+  uint16_t FMinResidualPartitionOrder = 0;
+  uint16_t FMaxResidualPartitionOrder = 0;
+  bool FVerify = false;
+
+  std::unique_ptr<void, TEncoderDeleter> FEncoder;
+  std::vector<uint8_t> FReadBlock;
+  std::vector<int32_t> FSamples;
+  bool FEndOfInput = false;
+  int32_t FBitsPerSample = 16;
+  int32_t FChannels = 2;
+};
+
+class TFLACIn : public TACSFileIn {
+public:
+  TFLACIn();
+  ~TFLACIn() override;
+
+  int32_t GetData(std::span<uint8_t> buffer) override;
+  // Unlike the base, refuses a file it cannot decode instead of delivering from it.
+  void Init() override;
+  void OpenFile() override;
+  void CloseFile() override;
+  bool Seek(int32_t sampleNumber) override;
+
+private:
+  struct TDecoderDeleter {
+    void operator()(void* decoder) const;
+  };
+  friend struct TFLACInCallbacks;
+
+  bool DecodeNextFrame();
+  [[noreturn]] void Refuse(const std::string& reason);
+
+  TBindingRef FLibrary;
+  std::unique_ptr<void, TDecoderDeleter> FDecoder;
+  std::vector<uint8_t> FFrameBuffer;  // the PCM of the last decoded frame
+  int32_t FFrameBytes = 0;
+  uint32_t FBlockSizeOfFrame = 0;
+  int32_t FBytesPerSampleFrame = 0;
+  uint32_t FMinFrameSize = 0;
+  bool FEndOfStream = false;
+  bool FFrameWritten = false;
+  // A seek leaves the frame holding the target in the frame buffer; it is delivered first.
+  bool FSeekFramePending = false;
+  std::string FInvalidReason;
+};

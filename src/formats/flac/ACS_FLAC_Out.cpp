@@ -1,0 +1,263 @@
+#include <cmath>
+#include <filesystem>
+
+#include "formats/CodecLibrary.h"
+#include "formats/flac/ACS_FLAC.h"
+#include "formats/flac/FLAC.h"
+
+namespace {
+
+constexpr const char* InitFailedMessage = "Failed to initialize FLAC encoder.";
+
+FLAC__StreamEncoder* AsEncoder(void* encoder) { return static_cast<FLAC__StreamEncoder*>(encoder); }
+
+std::string InitFailureReason(FLAC__StreamEncoderInitStatus status, const TFLACOut& sink, TACSInput& input) {
+  const std::string rate = std::to_string(input.GetSampleRate()) + " Hz";
+  switch (status) {
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_NUMBER_OF_CHANNELS:
+      return "The channel count " + std::to_string(input.GetChannels()) + " was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_BITS_PER_SAMPLE:
+      return "The sample width of " + std::to_string(input.GetBitsPerSample()) + " bits was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_SAMPLE_RATE:
+      return "The sample rate " + rate + " was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_BLOCK_SIZE:
+      return "The block size " + std::to_string(sink.BlockSize()) + " was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_MAX_LPC_ORDER:
+      return "The LPC order " + std::to_string(sink.MaxLPCOrder()) + " was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_QLP_COEFF_PRECISION:
+      return "The coefficient precision " + std::to_string(sink.QLPCoeffPrecision()) + " was refused.";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_BLOCK_SIZE_TOO_SMALL_FOR_LPC_ORDER:
+      return "The block size " + std::to_string(sink.BlockSize()) + " is too small for the LPC order " +
+             std::to_string(sink.MaxLPCOrder()) + ".";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_NOT_STREAMABLE:
+      return "The block size " + std::to_string(sink.BlockSize()) + " at " + rate +
+             " is outside the streamable subset.";
+    default:
+      return "The encoder reported status " + std::to_string(static_cast<int>(status)) + ".";
+  }
+}
+
+}  // namespace
+
+// The library calls back from C: no exception may pass through it.
+struct TFLACOutCallbacks {
+  static FLAC__StreamEncoderWriteStatus Write(const FLAC__StreamEncoder*, const FLAC__byte buffer[], size_t bytes,
+                                              uint32_t, uint32_t, void* client) {
+    try {
+      static_cast<TFLACOut*>(client)->FStream->Write(std::span<const uint8_t>(buffer, bytes));
+      return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    } catch (...) {
+      return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    }
+  }
+
+  static FLAC__StreamEncoderSeekStatus Seek(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* client) {
+    try {
+      static_cast<TFLACOut*>(client)->FStream->Seek(static_cast<int64_t>(offset));
+      return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
+    } catch (...) {
+      return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+    }
+  }
+
+  static FLAC__StreamEncoderTellStatus Tell(const FLAC__StreamEncoder*, FLAC__uint64* offset, void* client) {
+    *offset = static_cast<FLAC__uint64>(static_cast<TFLACOut*>(client)->FStream->Position());
+    return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+  }
+
+  static void Metadata(const FLAC__StreamEncoder*, const FLAC__StreamMetadata*, void*) {}
+};
+
+void TFLACOut::TEncoderDeleter::operator()(void* encoder) const {
+  FLACLibrary().FLAC__stream_encoder_delete(AsEncoder(encoder));
+}
+
+TFLACOut::TFLACOut() : FLibrary(FLACLibrary()) {
+  RequireLoaded({&FLACLibrary()});
+  RequireEntryPoints(FLACLibrary(),
+                     {"FLAC__stream_encoder_new", "FLAC__stream_encoder_delete", "FLAC__stream_encoder_set_verify",
+                      "FLAC__stream_encoder_set_channels", "FLAC__stream_encoder_set_bits_per_sample",
+                      "FLAC__stream_encoder_set_sample_rate", "FLAC__stream_encoder_set_do_mid_side_stereo",
+                      "FLAC__stream_encoder_set_loose_mid_side_stereo", "FLAC__stream_encoder_set_blocksize",
+                      "FLAC__stream_encoder_set_compression_level", "FLAC__stream_encoder_set_max_lpc_order",
+                      "FLAC__stream_encoder_set_qlp_coeff_precision", "FLAC__stream_encoder_set_do_qlp_coeff_prec_search",
+                      "FLAC__stream_encoder_set_min_residual_partition_order",
+                      "FLAC__stream_encoder_set_max_residual_partition_order",
+                      "FLAC__stream_encoder_set_do_exhaustive_model_search",
+                      "FLAC__stream_encoder_set_total_samples_estimate", "FLAC__stream_encoder_get_blocksize",
+                      "FLAC__stream_encoder_init_stream", "FLAC__stream_encoder_process_interleaved",
+                      "FLAC__stream_encoder_finish"});
+}
+
+TFLACOut::~TFLACOut() { EndWorker(); }
+
+void TFLACOut::SetCompressionLevel(int32_t value) { FCompressionLevel = value > 8 ? 8 : value; }
+
+void TFLACOut::SetEnableLooseMidSideStereo(bool value) {
+  FEnableLooseMidSideStereo = value;
+  if (value) {
+    FEnableMidSideStereo = true;
+  }
+}
+
+void TFLACOut::SetBestModelSearch(bool value) {
+  FBestModelSearch = value;
+  if (value) {
+    FEnableMidSideStereo = true;
+    FEnableLooseMidSideStereo = false;
+  }
+}
+
+void TFLACOut::ConfigureEncoder(TACSInput& input) {
+  const TFLACBinding& lib = FLACLibrary();
+  FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
+  FBitsPerSample = input.GetBitsPerSample();
+  FChannels = input.GetChannels();
+  lib.FLAC__stream_encoder_set_verify(encoder, FVerify);
+  lib.FLAC__stream_encoder_set_channels(encoder, static_cast<uint32_t>(FChannels));
+  lib.FLAC__stream_encoder_set_bits_per_sample(encoder, static_cast<uint32_t>(FBitsPerSample));
+  lib.FLAC__stream_encoder_set_sample_rate(encoder, static_cast<uint32_t>(input.GetSampleRate()));
+  if (FChannels == 2) {
+    lib.FLAC__stream_encoder_set_do_mid_side_stereo(encoder, FEnableMidSideStereo);
+    lib.FLAC__stream_encoder_set_loose_mid_side_stereo(encoder, FEnableLooseMidSideStereo);
+  }
+  lib.FLAC__stream_encoder_set_blocksize(encoder, FBlockSize);
+  if (FCompressionLevel >= 0) {
+    lib.FLAC__stream_encoder_set_compression_level(encoder, static_cast<uint32_t>(FCompressionLevel));
+  } else {
+    lib.FLAC__stream_encoder_set_max_lpc_order(encoder, FMaxLPCOrder);
+    if (FBitsPerSample + FQLPCoeffPrecision > 31) {
+      FQLPCoeffPrecision = static_cast<uint16_t>(31 - FBitsPerSample);
+    }
+    lib.FLAC__stream_encoder_set_qlp_coeff_precision(encoder, FQLPCoeffPrecision);
+    lib.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(encoder, FQLPCoeffPrecisionSearch);
+    lib.FLAC__stream_encoder_set_min_residual_partition_order(encoder, FMinResidualPartitionOrder);
+    lib.FLAC__stream_encoder_set_max_residual_partition_order(encoder, FMaxResidualPartitionOrder);
+    lib.FLAC__stream_encoder_set_do_exhaustive_model_search(encoder, FBestModelSearch);
+  }
+  const int32_t bytesPerSample = FBitsPerSample / 8;
+  if (input.Size() > 0 && bytesPerSample > 0 && FChannels > 0) {
+    const double frames = std::nearbyint(static_cast<double>(input.Size()) / bytesPerSample / FChannels);
+    lib.FLAC__stream_encoder_set_total_samples_estimate(encoder, static_cast<FLAC__uint64>(frames));
+  }
+}
+
+void TFLACOut::StartEncoder() {
+  const TFLACBinding& lib = FLACLibrary();
+  FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
+  const FLAC__StreamEncoderInitStatus status =
+      lib.FLAC__stream_encoder_init_stream(encoder, &TFLACOutCallbacks::Write, &TFLACOutCallbacks::Seek,
+                                           &TFLACOutCallbacks::Tell, &TFLACOutCallbacks::Metadata, this);
+  if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+    throw EACSException(std::string(InitFailedMessage) + " " + InitFailureReason(status, *this, *Input()));
+  }
+  // Block size 0 lets the library choose; the read block then follows its choice.
+  const uint32_t frames = FBlockSize != 0 ? FBlockSize : lib.FLAC__stream_encoder_get_blocksize(encoder);
+  FReadBlock.assign(static_cast<size_t>(FBitsPerSample / 8) * frames * static_cast<size_t>(FChannels), 0);
+}
+
+void TFLACOut::Prepare() {
+  bool createdFile = false;
+  bool inputStarted = false;
+  try {
+    RequireFileName();
+    if (!FStreamAssigned) {
+      OpenOwnStream(FFileName, fmCreate);
+      createdFile = true;
+    }
+    FEndOfInput = false;
+    FEncoder.reset(FLACLibrary().FLAC__stream_encoder_new());
+    if (!FEncoder) {
+      throw EACSException(InitFailedMessage);
+    }
+    Input()->Init();
+    inputStarted = true;
+    ConfigureEncoder(*Input());
+    StartEncoder();
+  } catch (...) {
+    FEncoder.reset();
+    if (inputStarted) {
+      try {
+        FlushInput();
+      } catch (...) {
+      }
+    }
+    ReleaseStream();
+    if (createdFile) {
+      std::error_code ignored;
+      std::filesystem::remove(FFileName, ignored);
+    }
+    throw;
+  }
+}
+
+int32_t TFLACOut::FillReadBlock() {
+  size_t filled = 0;
+  while (filled < FReadBlock.size()) {
+    const int32_t count = ReadInput(std::span<uint8_t>(FReadBlock).subspan(filled));
+    if (count <= 0) {
+      FEndOfInput = true;
+      break;
+    }
+    filled += static_cast<size_t>(count);
+  }
+  return static_cast<int32_t>(filled);
+}
+
+bool TFLACOut::DoOutput(bool abort) {
+  bool result = false;
+  if (!BeginChunk(abort, result)) {
+    return result;
+  }
+  if (FEndOfInput) {
+    return false;
+  }
+  const int32_t bytes = FillReadBlock();
+  if (bytes == 0) {
+    return false;
+  }
+  const size_t samples = static_cast<size_t>(bytes) * 8 / static_cast<size_t>(FBitsPerSample);
+  FSamples.resize(samples);
+  if (FBitsPerSample == 16) {
+    for (size_t i = 0; i < samples; ++i) {
+      FSamples[i] = static_cast<int16_t>(FReadBlock[2 * i] | (FReadBlock[2 * i + 1] << 8));
+    }
+  } else {
+    for (size_t i = 0; i < samples; ++i) {
+      FSamples[i] = static_cast<int32_t>(FReadBlock[i]) - 128;
+    }
+  }
+  const auto frames = static_cast<uint32_t>(samples / static_cast<size_t>(FChannels));
+  if (!FLACLibrary().FLAC__stream_encoder_process_interleaved(AsEncoder(FEncoder.get()), FSamples.data(), frames)) {
+    throw EACSException("Failed to encode data.");
+  }
+  return true;
+}
+
+void TFLACOut::FinishEncoder() {
+  if (!FEncoder) {
+    return;
+  }
+  // The library encodes what it still holds and rewrites the stream information at the start.
+  const bool finished = FLACLibrary().FLAC__stream_encoder_finish(AsEncoder(FEncoder.get()));
+  FEncoder.reset();
+  if (!finished) {
+    throw EACSException(FFileName + ": the FLAC stream could not be completed");
+  }
+}
+
+void TFLACOut::Done() {
+  std::exception_ptr failure;
+  try {
+    FinishEncoder();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  FReadBlock = {};
+  FSamples = {};
+  ReleaseStream();
+  FlushInput();
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+}
