@@ -114,8 +114,9 @@ void BM_AddTwoThousandFiles(benchmark::State& state) {
     QStringList names(files.begin(), files.end());
     window.AddFiles(names);
     state.PauseTiming();
-    if (window.ListView1->RowCount() != static_cast<int>(files.size())) {
-      state.SkipWithError("not every file gave a row");
+    if (window.ListView1->RowCount() != static_cast<int>(files.size()) ||
+        window.ListView1->Text(1, lcTitle) != QStringLiteral("Title 1")) {
+      state.SkipWithError("not every file gave a row with its tags");
     }
     window.ListView1->clear();
     state.ResumeTiming();
