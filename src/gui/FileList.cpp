@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include "gui/Icons.h"
 
@@ -23,6 +24,18 @@ struct TColumnDesign {
 constexpr TColumnDesign ColumnDesign[lcColumnCount] = {
     {"Track", 90, 12},  {"Title", 125, 16}, {"Status", 75, 21},   {"Artist", 125, 14}, {"Album", 125, 13},
     {"Year", 0, -1},    {"Genre", 75, 15},  {"Comment", 75, 22}, {"Duration", 0, -1},
+};
+
+// A path too long for its column keeps its start and its file name.
+class TPathDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = Qt::ElideMiddle;
+  }
 };
 
 }  // namespace
@@ -48,7 +61,7 @@ TFileList::TFileList(QWidget* parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setAllColumnsShowFocus(true);
-  setTextElideMode(Qt::ElideMiddle);
+  setItemDelegateForColumn(lcTrack, new TPathDelegate(this));
   // The selection stays visible while another control has the focus.
   QPalette colours = palette();
   colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
