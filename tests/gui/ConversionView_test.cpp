@@ -176,6 +176,47 @@ TEST_F(ConversionViewTest, InformWhenDoneShowsTheNotice) {
   EXPECT_EQ(title, "All Done");
 }
 
+// The playing time comes from the tag readers, built once they are merged (see gui/SongRows.cpp).
+#if __has_include("tags/SongInformation.h")
+TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
+  AddWaves(2, 3.0);
+  Window.ListView1->SetText(0, lcTitle, "First");
+  Window.ListView1->SetText(0, lcArtist, "Band");
+  Window.OptionsFrm()->cmbPlayList->setCurrentIndex(1);  // M3U
+  Window.ToolButton3Click();
+  std::vector<std::filesystem::path> lists;
+  for (const auto& entry : std::filesystem::directory_iterator(Dir.File("out"))) {
+    if (entry.path().extension() == ".m3u") {
+      lists.push_back(entry.path());
+    }
+  }
+  ASSERT_EQ(lists.size(), 1u);
+  const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(lists.front().string());
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find("#EXTINF:3,Band-First\r\n" + Dir.File("out") + "/01.WAV"), std::string::npos) << text;
+  EXPECT_NE(text.find("#EXTINF:3,-\r\n"), std::string::npos) << text;
+}
+#endif
+
+TEST_F(ConversionViewTest, ClosingTheWindowDuringABatchStopsItAndSavesTheSettings) {
+  AddWaves(3, 0.3);
+  const std::string store = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quillmar/Kestrune.reg";
+  std::filesystem::remove(store);
+  bool closed = false;
+  QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem*, int column) {
+    if (column == lcStatus && !closed) {
+      closed = true;
+      Window.close();
+    }
+  });
+  Window.ToolButton3Click();
+  ASSERT_TRUE(closed);
+  EXPECT_EQ(Status(1), "not converted");
+  EXPECT_EQ(Status(2), "not converted");
+  EXPECT_TRUE(std::filesystem::exists(store));
+  std::filesystem::remove(store);
+}
+
 TEST(BoundedStatusTest, ProgressTextNeverPassesOneHundredPercent) {
   EXPECT_EQ(BoundedStatus("42% Done"), "42% Done");
   EXPECT_EQ(BoundedStatus("130% Done"), "100% Done");
