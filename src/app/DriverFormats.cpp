@@ -59,5 +59,11 @@ const TSinkFormat* TFormatTable::SinkFor(const std::string& format) const {
 TFormatTable DefaultFormatTable() {
   TFormatTable table;
   WireWave(table);
+  WireDirectShow(table);
+  WireWMA(table);
+  WireLAME(table);
+  WireVorbis(table);
+  WireFLAC(table);
+  WireMAC(table);
   return table;
 }

@@ -60,3 +60,9 @@ TFormatTable DefaultFormatTable();
 
 // One per format family, each in its own file (app/DriverFormat_<Family>.cpp).
 void WireWave(TFormatTable& table);
+void WireDirectShow(TFormatTable& table);
+void WireWMA(TFormatTable& table);
+void WireLAME(TFormatTable& table);
+void WireVorbis(TFormatTable& table);
+void WireFLAC(TFormatTable& table);
+void WireMAC(TFormatTable& table);

@@ -164,12 +164,18 @@ TEST_F(ConversionDriverTest, FormatsNotInThisBuildFailTheirRowsByName) {
   WriteFileBytes(flac, {1, 2, 3});
   const std::string text = Dir.File("x.txt");
   WriteFileBytes(text, {1});
-  TBatchResult result = Driver.Convert({Row(flac, "F"), Row(text, "T")});
+  // A build that wires WAV alone.
+  TFormatTable waveOnly;
+  WireWave(waveOnly);
+  TConversionDriver driver(Settings, Dir.Path().string(), waveOnly);
+  TRecorder recorder(driver);
+  driver.SetObserver(&recorder);
+  TBatchResult result = driver.Convert({Row(flac, "F"), Row(text, "T")});
   EXPECT_EQ(result.Rows[0].Message, flac + ": reading .FLAC files is not available in this build");
   EXPECT_EQ(result.Rows[1].Message, text + ": Unsupported audio format");
 
   Settings.SetText(sn::RipToFormat, "OGG");
-  result = Driver.Convert({Row(Wave16("a.wav"), "A")});
+  result = driver.Convert({Row(Wave16("a.wav"), "A")});
   EXPECT_EQ(result.Rows[0].Message, Dir.File("a.wav") + ": OGG output is not available in this build");
 }
 

@@ -1,0 +1,26 @@
+// FLAC input and output for the conversion driver: fixed encoder settings, no tags.
+
+#include "app/DriverFormats.h"
+#include "formats/flac/ACS_FLAC.h"
+
+void WireFLAC(TFormatTable& table) {
+  table.WireSource("FLACIn1", [] { return std::make_unique<TFLACIn>(); });
+  table.WireSink(
+      "FLAC",
+      [] {
+        auto sink = std::make_unique<TFLACOut>();
+        sink->SetBestModelSearch(false);
+        sink->SetBlockSize(4608);
+        sink->SetCompressionLevel(-1);
+        sink->SetEnableMidSideStereo(true);
+        sink->SetEnableLooseMidSideStereo(false);
+        sink->SetMaxLPCOrder(0);
+        sink->SetMaxResidualPartitionOrder(0);
+        sink->SetMinResidualPartitionOrder(0);
+        sink->SetQLPCoeffPrecision(0);
+        sink->SetQLPCoeffPrecisionSearch(false);
+        sink->SetVerify(false);
+        return sink;
+      },
+      {});
+}

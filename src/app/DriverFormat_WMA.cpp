@@ -1,0 +1,22 @@
+// WMA output for the conversion driver: the chosen profile and six tag texts, no track number.
+
+#include "app/DriverFormats.h"
+#include "app/SinkSettings.h"
+#include "formats/wma/acs_wma_out.h"
+#include "platform/WideText.h"
+
+void WireWMA(TFormatTable& table) {
+  table.WireSink(
+      "WMA", [] { return std::make_unique<TWMA_Out>(); },
+      [](TACSFileOut& out, const TSinkSetup& setup) {
+        auto& sink = dynamic_cast<TWMA_Out&>(out);
+        sink.SetProfileFile(WMASinkProfileFile(setup.Settings, setup.AppDir));
+        const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+        sink.SetId3TagTitle(Utf8ToUtf16(tags.Title));
+        sink.SetId3TagArtist(Utf8ToUtf16(tags.Artist));
+        sink.SetId3TagAlbum(Utf8ToUtf16(tags.Album));
+        sink.SetId3TagYear(Utf8ToUtf16(tags.Year));
+        sink.SetId3TagComment(Utf8ToUtf16(tags.Comment));
+        sink.SetId3TagGenre(Utf8ToUtf16(tags.Genre));
+      });
+}

@@ -1,0 +1,111 @@
+#include <algorithm>
+#include <cstring>
+
+#include "formats/ape/ACS_MAC.h"
+
+TMACOut::TMACOut() {
+  MACDll::RequireEntries({{"c_APECompress_Create", reinterpret_cast<const void*>(MACDll::c_APECompress_Create)},
+                          {"c_APECompress_Destroy", reinterpret_cast<const void*>(MACDll::c_APECompress_Destroy)},
+                          {"c_APECompress_Start", reinterpret_cast<const void*>(MACDll::c_APECompress_Start)},
+                          {"c_APECompress_LockBuffer", reinterpret_cast<const void*>(MACDll::c_APECompress_LockBuffer)},
+                          {"c_APECompress_UnlockBuffer",
+                           reinterpret_cast<const void*>(MACDll::c_APECompress_UnlockBuffer)},
+                          {"c_APECompress_Finish", reinterpret_cast<const void*>(MACDll::c_APECompress_Finish)},
+                          {"FillWaveFormatEx", reinterpret_cast<const void*>(MACDll::FillWaveFormatEx)},
+                          {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)}});
+}
+
+TMACOut::~TMACOut() { EndWorker(); }
+
+void TMACOut::SetCompressionLevel(int32_t value) {
+  FCompressionLevel = (value == 1000 || value == 2000 || value == 3000 || value == 4000) ? value : 2000;
+}
+
+void TMACOut::StartCompressor() {
+  TACSInput& input = *Input();
+  const int32_t bits = input.GetBitsPerSample();
+  const int32_t channels = input.GetChannels();
+  // The codec would take other shapes, but no decoder reads them back the same.
+  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2)) {
+    throw EACSException(FFileName + ": Monkey's Audio output needs 8- or 16-bit mono or stereo audio (the input has " +
+                        std::to_string(bits) + " bits and " + std::to_string(channels) + " channels)");
+  }
+  FAPECompress = std::make_unique<TAPECompress>();
+  MACDll::FillWaveFormatEx(&FWaveFormat, input.GetSampleRate(), bits, channels);
+  const int result = FAPECompress->Start(FFileName, &FWaveFormat, FMaxAudioBytes, FCompressionLevel, nullptr, -1);
+  if (result != 0) {
+    throw EACSException("Error starting APECompress.\r\n" + MACDllErrorText(result));
+  }
+}
+
+void TMACOut::Prepare() {
+  if (FFileName.empty()) {
+    throw EACSException("File name is not assigned.");
+  }
+  Input()->Init();
+  FEndOfInput = false;
+  try {
+    StartCompressor();
+  } catch (...) {
+    // Destroying an unfinished compressor removes the file it had begun.
+    FAPECompress.reset();
+    try {
+      FlushInput();
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+void TMACOut::PlaceChunk(int32_t count) {
+  int32_t placed = 0;
+  while (placed < count) {
+    int available = 0;
+    unsigned char* target = FAPECompress->LockBuffer(available);
+    if (target == nullptr || available <= 0) {
+      // The library has failed before; unlocking nothing makes it say why.
+      throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(FAPECompress->UnlockBuffer(0)));
+    }
+    const int32_t n = std::min<int32_t>(available, count - placed);
+    std::memcpy(target, FBlockBuffer.data() + placed, static_cast<size_t>(n));
+    const int result = FAPECompress->UnlockBuffer(n);
+    if (result != 0) {
+      throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(result));
+    }
+    placed += n;
+  }
+}
+
+bool TMACOut::DoOutput(bool abort) {
+  bool result = false;
+  if (!BeginChunk(abort, result)) {
+    return result;
+  }
+  if (FEndOfInput) {
+    return false;
+  }
+  const int32_t count = ReadInput(FBlockBuffer);
+  if (count <= 0) {
+    FEndOfInput = true;
+    return true;
+  }
+  PlaceChunk(count);
+  return true;
+}
+
+void TMACOut::Done() {
+  if (!FAPECompress) {
+    FlushInput();
+    return;
+  }
+  const int finished = FAPECompress->Finish(nullptr, 0, 0);
+  FAPECompress.reset();
+  FlushInput();
+  // A file the library could not complete is gone; saying so beats tagging nothing.
+  if (finished != 0) {
+    throw EAPEException(finished);
+  }
+  MACDll::TagFileSimple(FFileName.c_str(), FId3TagArtist.c_str(), FId3TagAlbum.c_str(), FId3TagTitle.c_str(),
+                        FId3TagComment.c_str(), FId3TagGenre.c_str(), FId3TagYear.c_str(), FId3TagTrack.c_str(), 1,
+                        0);
+}

@@ -1,0 +1,302 @@
+#include "macdll/ApeCompressor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/md5.h>
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+constexpr uint16_t FileVersion = 3990;
+constexpr uint16_t FlagCreateWavHeader = 32;
+
+void AppendLe16(std::vector<uint8_t>& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void AppendLe32(std::vector<uint8_t>& out, uint32_t value) {
+  AppendLe16(out, value & 0xFFFF);
+  AppendLe16(out, value >> 16);
+}
+
+bool IsLevel(int level) { return level >= 1000 && level <= 5000 && level % 1000 == 0; }
+
+}  // namespace
+
+void TApeCompressor::TMD5Deleter::operator()(AVMD5* context) const { av_free(context); }
+
+TApeCompressor::TApeCompressor() = default;
+
+TApeCompressor::~TApeCompressor() {
+  if (FStarted) {
+    Kill();
+  }
+}
+
+int TApeCompressor::Fail(int code) {
+  if (FError == MAC_ERROR_SUCCESS) {
+    FError = code;
+  }
+  return FError;
+}
+
+int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFormat, int maxAudioBytes, int level,
+                          const void* headerData, int headerBytes) {
+  if (FStarted || outputFile == nullptr || waveFormat == nullptr) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  if (waveFormat->wFormatTag != 1) {
+    return MAC_ERROR_UNSUPPORTED_FILE_TYPE;
+  }
+  const uint16_t bits = waveFormat->wBitsPerSample;
+  if (bits != 8 && bits != 16 && bits != 24) {
+    return MAC_ERROR_INPUT_FILE_UNSUPPORTED_BIT_DEPTH;
+  }
+  if (waveFormat->nChannels != 1 && waveFormat->nChannels != 2) {
+    return MAC_ERROR_INPUT_FILE_UNSUPPORTED_CHANNEL_COUNT;
+  }
+  if (waveFormat->nSamplesPerSec == 0) {
+    return MAC_ERROR_INPUT_FILE_UNSUPPORTED_SAMPLE_RATE;
+  }
+  if (!IsLevel(level)) {
+    return MAC_ERROR_BAD_PARAMETER;
+  }
+  FFileName = outputFile;
+  if (!FFile.Create(FFileName)) {
+    return MAC_ERROR_INVALID_OUTPUT_FILE;
+  }
+  // Loud 24-bit stereo can overflow the predictor's 32-bit sums. Up to level 4000 FFmpeg's decoders
+  // wrap around as we do; at 5000 some compute exactly instead, so such audio is coded at 4000.
+  FLevel = bits == 24 && level == 5000 ? 4000 : level;
+  FChannels = waveFormat->nChannels;
+  FBitsPerSample = waveFormat->wBitsPerSample;
+  FSampleRate = waveFormat->nSamplesPerSec;
+  FBlockAlign = FChannels * (FBitsPerSample / 8u);
+  FBlocksPerFrame = BlocksPerFrame(FLevel);
+  if (headerData != nullptr && headerBytes > 0) {
+    const auto* bytes = static_cast<const uint8_t*>(headerData);
+    FWavHeader.assign(bytes, bytes + headerBytes);
+  }
+  FEncoder = std::make_unique<TFrameEncoder>(FChannels, FBitsPerSample, FLevel);
+  FInput.assign(static_cast<size_t>(FBlocksPerFrame) * FBlockAlign, 0);
+  FMD5.reset(av_md5_alloc());
+  if (!FMD5) {
+    FFile.Close();
+    std::remove(FFileName.c_str());
+    return MAC_ERROR_INSUFFICIENT_MEMORY;
+  }
+  av_md5_init(FMD5.get());
+  av_md5_update(FMD5.get(), FWavHeader.data(), FWavHeader.size());
+
+  // With the amount announced the seek table's size is known and the frames go straight to their
+  // final place; otherwise Finish moves them once behind the table.
+  const uint64_t expectedBlocks = maxAudioBytes > 0 ? static_cast<uint64_t>(maxAudioBytes) / FBlockAlign : 0;
+  const uint64_t expectedFrames = (expectedBlocks + FBlocksPerFrame - 1) / FBlocksPerFrame;
+  FDataStart = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(expectedFrames) +
+               static_cast<int64_t>(FWavHeader.size());
+  FStarted = true;
+  return MAC_ERROR_SUCCESS;
+}
+
+uint8_t* TApeCompressor::LockBuffer(int& bytesAvailable) {
+  if (!FStarted || FError != MAC_ERROR_SUCCESS) {
+    bytesAvailable = 0;
+    return nullptr;
+  }
+  bytesAvailable = BufferBytesAvailable();
+  return FInput.data() + FFilled;
+}
+
+int TApeCompressor::BufferBytesAvailable() const {
+  return FStarted ? static_cast<int>(FInput.size() - FFilled) : 0;
+}
+
+int TApeCompressor::UnlockBuffer(int bytesAdded) {
+  if (!FStarted) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  if (FError != MAC_ERROR_SUCCESS) {
+    return FError;
+  }
+  if (bytesAdded < 0 || static_cast<size_t>(bytesAdded) > FInput.size() - FFilled) {
+    return MAC_ERROR_BAD_PARAMETER;
+  }
+  // The header counts blocks in 32 bits.
+  if (FTotalBlocks + (FFilled + static_cast<uint64_t>(bytesAdded)) / FBlockAlign > UINT32_MAX) {
+    return Fail(MAC_ERROR_APE_COMPRESS_TOO_MUCH_DATA);
+  }
+  FFilled += static_cast<size_t>(bytesAdded);
+  if (FFilled == FInput.size()) {
+    return CodeBufferedFrame();
+  }
+  return MAC_ERROR_SUCCESS;
+}
+
+int TApeCompressor::AddData(const uint8_t* data, int bytes) {
+  if (data == nullptr || bytes < 0) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  int placed = 0;
+  while (placed < bytes) {
+    int available = 0;
+    uint8_t* target = LockBuffer(available);
+    if (target == nullptr) {
+      return FError != MAC_ERROR_SUCCESS ? FError : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+    }
+    const int n = std::min(available, bytes - placed);
+    std::memcpy(target, data + placed, static_cast<size_t>(n));
+    const int result = UnlockBuffer(n);
+    if (result != MAC_ERROR_SUCCESS) {
+      return result;
+    }
+    placed += n;
+  }
+  return MAC_ERROR_SUCCESS;
+}
+
+int TApeCompressor::CodeBufferedFrame() {
+  const size_t blocks = FFilled / FBlockAlign;
+  FFilled = 0;
+  if (blocks == 0) {
+    return MAC_ERROR_SUCCESS;
+  }
+  FFrameOffsets.push_back(FLogicalBytes);
+  const size_t before = FLogical.size();
+  FEncoder->Encode(std::span<const uint8_t>(FInput.data(), blocks * FBlockAlign), FLogical);
+  FLogicalBytes += FLogical.size() - before;
+  FTotalBlocks += blocks;
+  FFinalFrameBlocks = static_cast<uint32_t>(blocks);
+  return WriteLogical();
+}
+
+int TApeCompressor::WriteLogical() {
+  // Seek table entries are 32-bit offsets from the start of the file.
+  const uint64_t tableEnd = DescriptorBytes + HeaderBytes + 4 * FFrameOffsets.size() + FWavHeader.size();
+  if (tableEnd + FLogicalBytes > UINT32_MAX) {
+    return Fail(MAC_ERROR_APE_COMPRESS_TOO_MUCH_DATA);
+  }
+  // The coder fills 32-bit words from the top; the words are stored little-endian.
+  const size_t whole = FLogical.size() / 4 * 4;
+  for (size_t i = 0; i < whole; i += 4) {
+    std::swap(FLogical[i], FLogical[i + 3]);
+    std::swap(FLogical[i + 1], FLogical[i + 2]);
+  }
+  const std::span<const uint8_t> stored(FLogical.data(), whole);
+  if (!FFile.WriteAt(FDataStart + static_cast<int64_t>(FStoredBytes), stored)) {
+    return Fail(MAC_ERROR_IO_WRITE);
+  }
+  av_md5_update(FMD5.get(), stored.data(), stored.size());
+  FStoredBytes += whole;
+  FLogical.erase(FLogical.begin(), FLogical.begin() + static_cast<std::ptrdiff_t>(whole));
+  return MAC_ERROR_SUCCESS;
+}
+
+int TApeCompressor::PlaceFrameData(int64_t firstFrame) {
+  if (firstFrame != FDataStart) {
+    if (!FFile.Move(FDataStart, firstFrame, static_cast<int64_t>(FStoredBytes))) {
+      return Fail(MAC_ERROR_IO_WRITE);
+    }
+    FDataStart = firstFrame;
+  }
+  return MAC_ERROR_SUCCESS;
+}
+
+std::vector<uint8_t> TApeCompressor::BuildHeader() const {
+  std::vector<uint8_t> header;
+  AppendLe16(header, static_cast<uint32_t>(FLevel));
+  AppendLe16(header, FWavHeader.empty() ? FlagCreateWavHeader : 0);
+  AppendLe32(header, FBlocksPerFrame);
+  AppendLe32(header, FFinalFrameBlocks);
+  AppendLe32(header, static_cast<uint32_t>(FFrameOffsets.size()));
+  AppendLe16(header, FBitsPerSample);
+  AppendLe16(header, FChannels);
+  AppendLe32(header, FSampleRate);
+  return header;
+}
+
+std::vector<uint8_t> TApeCompressor::BuildSeekTable(int64_t firstFrame) const {
+  std::vector<uint8_t> table;
+  for (uint64_t offset : FFrameOffsets) {
+    AppendLe32(table, static_cast<uint32_t>(static_cast<uint64_t>(firstFrame) + offset));
+  }
+  return table;
+}
+
+std::vector<uint8_t> TApeCompressor::BuildDescriptor(int terminatingBytes, const uint8_t* md5) const {
+  std::vector<uint8_t> descriptor = {'M', 'A', 'C', ' '};
+  AppendLe16(descriptor, FileVersion);
+  AppendLe16(descriptor, 0);
+  AppendLe32(descriptor, DescriptorBytes);
+  AppendLe32(descriptor, HeaderBytes);
+  AppendLe32(descriptor, static_cast<uint32_t>(4 * FFrameOffsets.size()));
+  AppendLe32(descriptor, static_cast<uint32_t>(FWavHeader.size()));
+  AppendLe32(descriptor, static_cast<uint32_t>(FStoredBytes));
+  AppendLe32(descriptor, static_cast<uint32_t>(FStoredBytes >> 32));
+  AppendLe32(descriptor, static_cast<uint32_t>(terminatingBytes));
+  descriptor.insert(descriptor.end(), md5, md5 + 16);
+  return descriptor;
+}
+
+int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes) {
+  if (!FStarted) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  if (terminatingData == nullptr || terminatingBytes < 0) {
+    terminatingBytes = 0;
+  }
+  int result = FError;
+  if (result == MAC_ERROR_SUCCESS) {
+    result = CodeBufferedFrame();
+  }
+  if (result == MAC_ERROR_SUCCESS) {
+    FLogical.resize((FLogical.size() + 3) / 4 * 4, 0);
+    result = WriteLogical();
+  }
+  const int64_t firstFrame = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(FFrameOffsets.size()) +
+                             static_cast<int64_t>(FWavHeader.size());
+  if (result == MAC_ERROR_SUCCESS) {
+    result = PlaceFrameData(firstFrame);
+  }
+  const int64_t tail = firstFrame + static_cast<int64_t>(FStoredBytes);
+  const std::span<const uint8_t> terminating(terminatingData, static_cast<size_t>(terminatingBytes));
+  if (result == MAC_ERROR_SUCCESS && !FFile.WriteAt(tail, terminating)) {
+    result = Fail(MAC_ERROR_IO_WRITE);
+  }
+  if (result != MAC_ERROR_SUCCESS) {
+    Kill();
+    return result;
+  }
+  const std::vector<uint8_t> header = BuildHeader();
+  const std::vector<uint8_t> seekTable = BuildSeekTable(firstFrame);
+  uint8_t md5[16];
+  av_md5_update(FMD5.get(), terminating.data(), terminating.size());
+  av_md5_update(FMD5.get(), header.data(), header.size());
+  av_md5_update(FMD5.get(), seekTable.data(), seekTable.size());
+  av_md5_final(FMD5.get(), md5);
+
+  std::vector<uint8_t> front = BuildDescriptor(terminatingBytes, md5);
+  front.insert(front.end(), header.begin(), header.end());
+  front.insert(front.end(), seekTable.begin(), seekTable.end());
+  front.insert(front.end(), FWavHeader.begin(), FWavHeader.end());
+  if (!FFile.WriteAt(0, front) || !FFile.Truncate(tail + terminatingBytes)) {
+    Fail(MAC_ERROR_IO_WRITE);
+    Kill();
+    return FError;
+  }
+  FFile.Close();
+  FStarted = false;
+  return MAC_ERROR_SUCCESS;
+}
+
+void TApeCompressor::Kill() {
+  if (FFile.IsOpen()) {
+    FFile.Close();
+    std::remove(FFileName.c_str());
+  }
+  FStarted = false;
+}

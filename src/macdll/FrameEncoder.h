@@ -1,0 +1,38 @@
+#pragma once
+
+// Turns the PCM of one frame into the frame's bytes in logical order: the CRC word, then the
+// range-coded residuals of the predictor and the NN filter stages of the compression level.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "macdll/NNFilter.h"
+#include "macdll/Predictor.h"
+
+// Blocks per frame for a compression level (1000 to 5000).
+uint32_t BlocksPerFrame(int level);
+
+class TFrameEncoder {
+public:
+  // channels 1 or 2, bitsPerSample 8, 16 or 24, level 1000 to 5000.
+  TFrameEncoder(int channels, int bitsPerSample, int level);
+
+  // `pcm` holds whole blocks as in a WAV data chunk; the frame's bytes are appended to `out`.
+  void Encode(std::span<const uint8_t> pcm, std::vector<uint8_t>& out);
+
+private:
+  void ReadChannels(std::span<const uint8_t> pcm, size_t blocks);
+  void Predict(size_t blocks);
+  void Filter(std::vector<TNNFilter>& stages, size_t blocks, std::vector<int32_t>& channel);
+  void EntropyCode(size_t blocks, std::vector<uint8_t>& out);
+
+  int FChannels;
+  int FBitsPerSample;
+  std::vector<int32_t> FY;  // mono: the samples; stereo: the difference channel
+  std::vector<int32_t> FX;  // stereo: the mid channel
+  std::vector<TNNFilter> FStagesY;  // in the encoder's order, the largest stage first
+  std::vector<TNNFilter> FStagesX;
+  TPredictor FPredictorY;
+  TPredictor FPredictorX;
+};

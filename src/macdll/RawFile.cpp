@@ -1,0 +1,83 @@
+#include "macdll/RawFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+TRawFile::~TRawFile() { Close(); }
+
+bool TRawFile::Create(const std::string& fileName) {
+  Close();
+  FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return FHandle >= 0;
+}
+
+bool TRawFile::Open(const std::string& fileName, bool writable) {
+  Close();
+  FHandle = ::open(fileName.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  return FHandle >= 0;
+}
+
+void TRawFile::Close() {
+  if (FHandle >= 0) {
+    ::close(FHandle);
+    FHandle = -1;
+  }
+}
+
+bool TRawFile::WriteAt(int64_t offset, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(FHandle, bytes.data() + done, bytes.size() - done, offset + static_cast<int64_t>(done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool TRawFile::ReadAt(int64_t offset, std::span<uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pread(FHandle, bytes.data() + done, bytes.size() - done, offset + static_cast<int64_t>(done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool TRawFile::Truncate(int64_t length) { return ::ftruncate(FHandle, length) == 0; }
+
+int64_t TRawFile::Size() const {
+  struct stat info {};
+  return ::fstat(FHandle, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+}
+
+bool TRawFile::Move(int64_t from, int64_t to, int64_t length) {
+  constexpr int64_t ChunkSize = 1 << 20;
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min(length, ChunkSize)));
+  // Moving towards the end copies the last chunk first, so no byte is overwritten before it moved.
+  const bool backwards = to > from;
+  for (int64_t done = 0; done < length;) {
+    const int64_t n = std::min(ChunkSize, length - done);
+    const int64_t start = backwards ? length - done - n : done;
+    const std::span<uint8_t> piece(chunk.data(), static_cast<size_t>(n));
+    if (!ReadAt(from + start, piece) || !WriteAt(to + start, piece)) {
+      return false;
+    }
+    done += n;
+  }
+  return true;
+}

@@ -1,0 +1,164 @@
+#include "platform/AsfHeader.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "platform/StreamError.h"
+#include "platform/Streams.h"
+
+namespace {
+
+using TGuid = std::array<uint8_t, 16>;
+
+// GUIDs as stored in the file (the first three fields little-endian).
+constexpr TGuid HeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+constexpr TGuid ContentDescriptionObject = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+constexpr TGuid FilePropertiesObject = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+
+constexpr size_t ObjectHeaderSize = 24;          // GUID and 64-bit size
+constexpr size_t HeaderObjectFixedSize = 30;     // plus object count and two reserved bytes
+constexpr size_t FileSizeOffset = 40;            // in the file-properties object, after the file ID
+constexpr int64_t MaxHeaderSize = 16 * 1024 * 1024;
+
+uint64_t Le64(const uint8_t* p) {
+  uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) {
+    value = (value << 8) | p[i];
+  }
+  return value;
+}
+
+void PutLe(uint8_t* p, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) {
+    p[i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+}
+
+void AppendLe(std::vector<uint8_t>& out, uint64_t value, int bytes) {
+  const size_t at = out.size();
+  out.resize(at + static_cast<size_t>(bytes));
+  PutLe(out.data() + at, value, bytes);
+}
+
+bool IsGuid(const uint8_t* p, const TGuid& guid) { return std::memcmp(p, guid.data(), guid.size()) == 0; }
+
+std::vector<uint8_t> BuildObject(const TAsfContentDescription& description) {
+  const std::array<const std::u16string*, 5> texts = {&description.Title, &description.Author, &description.Copyright,
+                                                      &description.Description, &description.Rating};
+  std::vector<uint8_t> strings;
+  std::vector<uint8_t> object(ContentDescriptionObject.begin(), ContentDescriptionObject.end());
+  AppendLe(object, 0, 8);
+  for (const std::u16string* text : texts) {
+    // Each length is 16 bits and counts the terminating zero; a longer text is cut.
+    const size_t units = std::min<size_t>(text->size(), 32766);
+    AppendLe(object, text->empty() ? 0 : (units + 1) * 2, 2);
+    if (!text->empty()) {
+      for (size_t i = 0; i < units; ++i) {
+        AppendLe(strings, (*text)[i], 2);
+      }
+      AppendLe(strings, 0, 2);
+    }
+  }
+  object.insert(object.end(), strings.begin(), strings.end());
+  PutLe(object.data() + 16, object.size(), 8);
+  return object;
+}
+
+// The new header: the old one with the content-description object replaced (or added after the
+// file-properties object), and the sizes made true.
+bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfContentDescription& description,
+                   std::string& error) {
+  const std::vector<uint8_t> replacement = BuildObject(description);
+  std::vector<uint8_t> rebuilt(header.begin(), header.begin() + HeaderObjectFixedSize);
+  uint32_t count = 0;
+  bool placed = false;
+  size_t filePropertiesAt = 0;
+  size_t at = HeaderObjectFixedSize;
+  while (at < header.size()) {
+    if (header.size() - at < ObjectHeaderSize) {
+      error = "damaged header";
+      return false;
+    }
+    const uint64_t size = Le64(header.data() + at + 16);
+    if (size < ObjectHeaderSize || size > header.size() - at) {
+      error = "damaged header object size";
+      return false;
+    }
+    if (IsGuid(header.data() + at, ContentDescriptionObject)) {
+      if (!placed) {
+        rebuilt.insert(rebuilt.end(), replacement.begin(), replacement.end());
+        ++count;
+        placed = true;
+      }
+    } else {
+      if (IsGuid(header.data() + at, FilePropertiesObject) && size >= FileSizeOffset + 8) {
+        filePropertiesAt = rebuilt.size();
+      }
+      rebuilt.insert(rebuilt.end(), header.begin() + static_cast<std::ptrdiff_t>(at),
+                     header.begin() + static_cast<std::ptrdiff_t>(at + size));
+      ++count;
+      if (filePropertiesAt != 0 && !placed && filePropertiesAt + size == rebuilt.size()) {
+        rebuilt.insert(rebuilt.end(), replacement.begin(), replacement.end());
+        ++count;
+        placed = true;
+      }
+    }
+    at += size;
+  }
+  if (!placed || filePropertiesAt == 0) {
+    error = "no file-properties object";
+    return false;
+  }
+  PutLe(rebuilt.data() + 16, rebuilt.size(), 8);
+  PutLe(rebuilt.data() + 24, count, 4);
+  const int64_t newFileSize = fileSize - static_cast<int64_t>(header.size()) + static_cast<int64_t>(rebuilt.size());
+  PutLe(rebuilt.data() + filePropertiesAt + FileSizeOffset, static_cast<uint64_t>(newFileSize), 8);
+  header = std::move(rebuilt);
+  return true;
+}
+
+}  // namespace
+
+bool WriteAsfContentDescription(const std::string& fileName, const TAsfContentDescription& description, std::string& error) {
+  const std::string temporary = fileName + ".kestrune-tmp";
+  try {
+    TFileStream source(fileName, fmOpenRead);
+    std::vector<uint8_t> header(HeaderObjectFixedSize);
+    if (!source.ReadExact(header) || !IsGuid(header.data(), HeaderObject)) {
+      error = "not an ASF file";
+      return false;
+    }
+    const uint64_t headerSize = Le64(header.data() + 16);
+    if (headerSize < HeaderObjectFixedSize || static_cast<int64_t>(headerSize) > std::min(source.Size(), MaxHeaderSize)) {
+      error = "damaged header size";
+      return false;
+    }
+    header.resize(headerSize);
+    if (!source.ReadExact(std::span<uint8_t>(header).subspan(HeaderObjectFixedSize))) {
+      error = "damaged header";
+      return false;
+    }
+    if (!RebuildHeader(header, source.Size(), description, error)) {
+      return false;
+    }
+    {
+      TFileStream target(temporary, fmCreate);
+      target.Write(header);
+      std::vector<uint8_t> block(1 << 20);
+      while (const int64_t got = source.Read(block)) {
+        target.Write(std::span<const uint8_t>(block.data(), static_cast<size_t>(got)));
+      }
+    }
+    std::filesystem::rename(temporary, fileName);
+    return true;
+  } catch (const std::exception& failure) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    error = failure.what();
+    return false;
+  }
+}

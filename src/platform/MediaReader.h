@@ -1,0 +1,68 @@
+#pragma once
+
+// The reader layer: decodes the audio stream of a compressed file (MP3, WMA, anything FFmpeg
+// reads) to 16-bit PCM at the stream's own rate, one or two channels (more are mixed down to
+// stereo). Every operation answers with a result code; MediaErrorText gives the text of the
+// codes this layer makes itself.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+using TMediaResult = uint32_t;
+
+constexpr TMediaResult MR_OK = 0;
+constexpr TMediaResult MS_S_ENDOFSTREAM = 0x00040003;   // no more audio; the sample was not filled
+constexpr TMediaResult MS_E_NOSTREAM = 0x80040403;      // the file has no audio stream
+constexpr TMediaResult MS_E_NOTINIT = 0x80040407;       // no file is open
+constexpr TMediaResult MR_E_INVALIDARG = 0x80070057;    // a buffer smaller than one frame
+constexpr TMediaResult MR_E_FILE_NOT_FOUND = 0x80070002;
+constexpr TMediaResult MR_E_ACCESS_DENIED = 0x80070005;
+constexpr TMediaResult MR_E_OUTOFMEMORY = 0x8007000E;
+constexpr TMediaResult MR_E_INVALID_FILE_FORMAT = 0x8004022F;
+constexpr TMediaResult MR_E_UNSUPPORTED_STREAM = 0x80040265;
+constexpr TMediaResult MR_E_READ_FAILED = 0x8004020B;
+constexpr TMediaResult MR_E_DECODE_FAILED = 0x80040217;
+
+// The text of a code this layer returns; empty for any other code.
+std::string MediaErrorText(TMediaResult code);
+
+// True when FFmpeg offers the MP3 and both WMA decoders.
+bool MediaDecodersPresent();
+
+// The PCM format of the decoded stream, laid out as the classic wave-format record.
+struct TWaveFormatEx {
+  uint16_t FormatTag = 0;  // 1: PCM
+  uint16_t Channels = 0;
+  uint32_t SamplesPerSec = 0;
+  uint32_t AvgBytesPerSec = 0;
+  uint16_t BlockAlign = 0;
+  uint16_t BitsPerSample = 0;
+  uint16_t ExtraSize = 0;
+};
+
+// Times are in 100-nanosecond units.
+class TMediaStream {
+public:
+  TMediaStream();
+  ~TMediaStream();
+  TMediaStream(const TMediaStream&) = delete;
+  TMediaStream& operator=(const TMediaStream&) = delete;
+
+  TMediaResult OpenFile(const std::string& fileName);
+  TMediaResult GetFormat(TWaveFormatEx& format) const;
+  TMediaResult GetDuration(int64_t& duration) const;
+  // Decodes whole frames into the buffer until it is full or the stream ends. `filled` is the
+  // bytes written, `startTime` and `endTime` the times of its first and after its last frame.
+  // MS_S_ENDOFSTREAM when nothing was left to decode.
+  TMediaResult Update(std::span<uint8_t> buffer, int32_t& filled, int64_t& startTime, int64_t& endTime);
+  // True when every frame has been delivered (decodes ahead to find out).
+  bool EndOfStream();
+  // The next Update starts at this time, sample-exact.
+  TMediaResult SetPosition(int64_t time);
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
