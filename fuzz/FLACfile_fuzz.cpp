@@ -1,0 +1,11 @@
+#include "FuzzStream.h"
+#include "tags/FLACfile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TMemoryStream stream = FuzzStream(data, size);
+  TFLACfile flac;
+  flac.LoadFromStream(stream);
+  Use(flac.Duration());
+  Use(flac.Artist());
+  return 0;
+}

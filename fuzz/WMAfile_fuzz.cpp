@@ -1,0 +1,10 @@
+#include "FuzzStream.h"
+#include "tags/WMAfile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TMemoryStream stream = FuzzStream(data, size);
+  TWMAfile wma;
+  wma.LoadFromStream(stream);
+  Use(wma.ChannelMode());
+  return 0;
+}

@@ -1,0 +1,314 @@
+#include "tags/SongInformation.h"
+
+#include <cctype>
+#include <langinfo.h>
+#include <locale.h>
+
+#include "platform/StreamError.h"
+#include "tags/APEtag.h"
+#include "tags/FLACfile.h"
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
+#include "tags/MPEGaudio.h"
+#include "tags/MonkeyAudio.h"
+#include "tags/OggVorbis.h"
+#include "tags/ReadCache.h"
+#include "tags/ReaderFile.h"
+#include "tags/TagText.h"
+#include "tags/WAVfile.h"
+#include "tags/WMAfile.h"
+
+namespace {
+
+std::string YesNo(bool value) { return value ? "Yes" : "No"; }
+std::string Bytes(int64_t size) { return std::to_string(size) + " bytes"; }
+std::string Hertz(int64_t rate) { return std::to_string(rate) + " hz"; }
+
+std::string BaseName(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of('/');
+  return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
+  if (!tag.Exists()) {
+    return;
+  }
+  info.TagExists = "Yes";
+  info.TagVersion = "2." + std::to_string(tag.VersionID());
+  info.Title = tag.Title();
+  info.Artist = tag.Artist();
+  info.Album = tag.Album();
+  info.Comment = tag.Comment();
+  info.Composer = tag.Composer();
+  info.Lyrics = tag.Lyrics();
+  if (tag.Track() != 0) {
+    info.Track = std::to_string(tag.Track());
+  }
+  info.Year = tag.Year();
+  info.Genre = tag.Genre();
+  info.Encoder = tag.Encoder();
+  info.Copyright = tag.Copyright();
+  info.Language = tag.Language();
+  info.Link = tag.Link();
+}
+
+void FillFromID3v1(const TID3v1& tag, SongInformation& info) {
+  if (!tag.Exists()) {
+    return;
+  }
+  info.TagExists = "Yes";
+  info.TagVersion = tag.VersionID() == 1 ? "1.0" : "1.1";
+  info.Title = tag.Title();
+  info.Artist = tag.Artist();
+  info.Album = tag.Album();
+  info.Year = tag.Year();
+  info.Comment = tag.Comment();
+  info.Track = std::to_string(tag.Track());
+  info.Genre = tag.Genre();
+}
+
+void MergeMissing(const SongInformation& from, SongInformation& into) {
+  for (auto field : {&SongInformation::Title, &SongInformation::Artist, &SongInformation::Album,
+                     &SongInformation::Year, &SongInformation::Track, &SongInformation::Comment,
+                     &SongInformation::Genre}) {
+    if ((into.*field).empty()) {
+      into.*field = from.*field;
+    }
+  }
+}
+
+MPEGInfo StreamFromMPEG(const TMPEGaudio& mpeg) {
+  MPEGInfo stream;
+  stream.Valid = YesNo(mpeg.Valid());
+  if (!mpeg.Valid()) {
+    return stream;
+  }
+  const TFrameData& frame = mpeg.Frame();
+  stream.FileSize = Bytes(mpeg.FileLength());
+  stream.Format = mpeg.Version() + " " + mpeg.Layer();
+  stream.BitRate = std::to_string(mpeg.BitRate()) + (mpeg.VBR().Found ? " kbit/s VBR" : " kbit/s CBR");
+  stream.SampleRate = Hertz(mpeg.SampleRate());
+  stream.ChannelMode = mpeg.ChannelMode();
+  stream.Duration = mpeg.Duration();
+  stream.FramePosition = Bytes(frame.Position);
+  stream.Frames = std::to_string(mpeg.FramesCount());
+  stream.CRC = YesNo(frame.ProtectionBit);
+  stream.Copyrighted = YesNo(frame.CopyrightBit != 0);
+  stream.Original = YesNo(frame.OriginalBit != 0);
+  stream.Emphasis = mpeg.Emphasis();
+  stream.EncoderName = mpeg.Encoder();
+  return stream;
+}
+
+void ReadMP3(TStream& file, SongInformation& info) {
+  TMPEGaudio mpeg;
+  const bool streamRead = mpeg.LoadFromStream(file);
+  // The stream reader has read both tags already unless it found no frame (then it forgets them).
+  TID3v2 ownID3v2;
+  TID3v1 ownID3v1;
+  const bool tagsKept = streamRead && mpeg.Frame().Found;
+  if (tagsKept || ownID3v2.LoadFromStream(file)) {
+    FillFromID3v2(tagsKept ? mpeg.ID3v2() : ownID3v2, info);
+  }
+  SongInformation trailer;
+  if (tagsKept || ownID3v1.LoadFromStream(file)) {
+    FillFromID3v1(tagsKept ? mpeg.ID3v1() : ownID3v1, trailer);
+  }
+  MergeMissing(trailer, info);
+  info.StreamInfo = streamRead ? StreamFromMPEG(mpeg) : MPEGInfo{};
+}
+
+void ReadWMA(TStream& file, SongInformation& info) {
+  TWMAfile wma;
+  if (!wma.LoadFromStream(file) || !wma.Valid()) {
+    return;
+  }
+  info.TagExists = "Yes";
+  info.StreamInfo.FileSize = Bytes(wma.FileSize());
+  info.StreamInfo.ChannelMode = wma.ChannelMode();
+  info.StreamInfo.SampleRate = Hertz(wma.SampleRate());
+  info.StreamInfo.Duration = wma.Duration();
+  info.StreamInfo.BitRate = std::to_string(wma.BitRate()) + " kbit";
+  info.Title = Utf16ToUtf8(wma.Title());
+  info.Artist = Utf16ToUtf8(wma.Artist());
+  info.Album = Utf16ToUtf8(wma.Album());
+  info.Year = Utf16ToUtf8(wma.Year());
+  info.Genre = Utf16ToUtf8(wma.Genre());
+  info.Comment = Utf16ToUtf8(wma.Comment());
+  info.Lyrics = Utf16ToUtf8(wma.Lyrics());
+  if (wma.Track() > 0) {
+    info.Track = std::to_string(wma.Track());
+  }
+}
+
+void ReadOgg(TStream& file, SongInformation& info) {
+  TOggVorbis ogg;
+  if (!ogg.LoadFromStream(file) || !ogg.Valid()) {
+    return;
+  }
+  info.StreamInfo.FileSize = Bytes(ogg.FileSize());
+  info.StreamInfo.ChannelMode = ogg.ChannelMode();
+  info.StreamInfo.SampleRate = Hertz(ogg.SampleRate());
+  info.StreamInfo.Duration = ogg.Duration();
+  info.StreamInfo.BitRate =
+      std::to_string(ogg.BitRate()) + " kbit, nominal " + std::to_string(ogg.BitRateNominal());
+  info.Title = ogg.Title();
+  info.Artist = ogg.Artist();
+  info.Album = ogg.Album();
+  info.Year = ogg.Date();
+  info.Genre = ogg.Genre();
+  info.Comment = ogg.Comment();
+  if (ogg.Track() != 0) {
+    info.Track = std::to_string(ogg.Track());
+  }
+}
+
+void ReadAPE(TStream& file, SongInformation& info) {
+  TAPEtag tag;
+  if (tag.LoadFromStream(file)) {
+    info.TagExists = YesNo(tag.Exists());
+    if (tag.Exists()) {
+      info.TagVersion = FormatVersionNumber(tag.Version(), UserThousandsSeparator());
+      info.Title = tag.Title();
+      info.Artist = tag.Artist();
+      info.Album = tag.Album();
+      info.Year = tag.Year();
+      info.Genre = tag.Genre();
+      info.Comment = tag.Comment();
+      info.Copyright = tag.Copyright();
+      if (tag.Track() != 0) {
+        info.Track = std::to_string(tag.Track());
+      }
+    }
+  }
+  TMonkeyAudio monkey;
+  if (monkey.LoadFromStream(file) && monkey.Valid()) {
+    info.StreamInfo.Valid = "Yes";
+    info.StreamInfo.FileSize = Bytes(monkey.FileSize());
+    info.StreamInfo.SampleRate = Hertz(monkey.SampleRate());
+    info.StreamInfo.ChannelMode = ChannelCountName(monkey.Channels());
+    info.StreamInfo.Duration = monkey.Duration();
+  }
+}
+
+void ReadWAV(TStream& file, SongInformation& info) {
+  TWAVfile wav;
+  if (!wav.LoadFromStream(file) || !wav.Valid()) {
+    return;
+  }
+  info.StreamInfo.Valid = "Yes";
+  info.StreamInfo.ChannelMode = wav.ChannelMode();
+  info.StreamInfo.SampleRate = Hertz(wav.SampleRate());
+  info.StreamInfo.FileSize = Bytes(wav.FileSize());
+  info.StreamInfo.Duration = wav.Duration();
+}
+
+// FLAC files show their comments and stream parameters; without a title the file name stands in.
+void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info) {
+  TFLACfile flac;
+  info.Title = BaseName(fileName);
+  if (!flac.LoadFromStream(file) || !flac.Valid()) {
+    return;
+  }
+  if (!flac.Title().empty()) {
+    info.Title = flac.Title();
+  }
+  info.Artist = flac.Artist();
+  info.Album = flac.Album();
+  info.Year = flac.Date();
+  info.Genre = flac.Genre();
+  info.Comment = flac.Comment();
+  if (flac.Track() != 0) {
+    info.Track = std::to_string(flac.Track());
+  }
+  info.StreamInfo.Valid = "Yes";
+  info.StreamInfo.FileSize = Bytes(flac.FileSize());
+  info.StreamInfo.SampleRate = Hertz(flac.SampleRate());
+  info.StreamInfo.ChannelMode = ChannelCountName(flac.Channels());
+  info.StreamInfo.Duration = flac.Duration();
+}
+
+bool HasFLACExtension(const std::string& fileName) {
+  const std::string name = BaseName(fileName);
+  if (name.size() < 5) {
+    return false;
+  }
+  std::string extension = name.substr(name.size() - 5);
+  for (char& c : extension) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return extension == ".flac";
+}
+
+using TFileReader = void (*)(TStream&, SongInformation&);
+
+// The reader for a file, chosen by the last character of its name.
+TFileReader ReaderFor(const std::string& fileName) {
+  switch (std::toupper(static_cast<unsigned char>(fileName.back()))) {
+    case '3':
+      return ReadMP3;
+    case 'A':
+      return ReadWMA;
+    case 'G':
+      return ReadOgg;
+    case 'E':
+      return ReadAPE;
+    case 'V':
+      return ReadWAV;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+SongInformation ReadSongInformation(const std::string& fileName) {
+  SongInformation info;
+  if (fileName.empty()) {
+    return info;
+  }
+  const TFileReader reader = ReaderFor(fileName);
+  const bool flac = reader == nullptr && HasFLACExtension(fileName);
+  if (reader == nullptr && !flac) {
+    info.Title = BaseName(fileName);
+    return info;
+  }
+  try {
+    TReaderFile source(fileName);
+    TReadCache file(source);
+    if (flac) {
+      ReadFLAC(file, fileName, info);
+    } else {
+      reader(file, info);
+    }
+  } catch (const EStreamError&) {
+    // An unreadable file shows what was read before the failure, or nothing.
+  }
+  return info;
+}
+
+std::string FormatVersionNumber(int32_t value, const std::string& separator) {
+  const int64_t magnitude = value < 0 ? -int64_t{value} : value;
+  std::string digits = std::to_string(magnitude);
+  if (digits.size() < 4) {
+    digits.insert(0, 4 - digits.size(), '0');
+  }
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) {
+      out += separator;
+    }
+    out += digits[i];
+  }
+  return value < 0 ? "-" + out : out;
+}
+
+std::string UserThousandsSeparator() {
+  const locale_t user = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+  if (user == static_cast<locale_t>(nullptr)) {
+    return ",";
+  }
+  std::string separator = ::nl_langinfo_l(THOUSEP, user);
+  ::freelocale(user);
+  return separator.empty() ? "," : separator;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// The walk over the objects of an ASF header that collects what TWMAfile shows.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/Streams.h"
+
+enum TWMASlot { wsTitle, wsArtist, wsAlbum, wsTrack, wsYear, wsGenre, wsComment, wsLyrics, wsCount };
+
+struct TWMAHeaderData {
+  int64_t FileSize = 0;
+  uint64_t PlayDuration = 0;  // 100-nanosecond units, preroll included
+  uint64_t Preroll = 0;       // milliseconds
+  uint32_t MaxBitRate = 0;    // bits/s
+  uint16_t Channels = 0;
+  uint32_t SampleRate = 0;
+  uint32_t ByteRate = 0;  // bytes/s
+  std::array<std::u16string, wsCount> Slots;
+};
+
+// False when a header object cannot be read.
+bool ReadWMAHeader(TStream& stream, TWMAHeaderData& data);
