@@ -1,7 +1,5 @@
 #include "gui/SongRows.h"
 
-// The tag readers come from their own branch; until it is merged the rows carry the file name only.
-#if __has_include("tags/SongInformation.h")
 #include "tags/ID3v1.h"
 #include "tags/SongInformation.h"
 
@@ -26,12 +24,3 @@ QStringList GenreList() {
   }
   return genres;
 }
-#else
-TListRow ReadListRow(const QString& fileName) {
-  TListRow row;
-  row.Caption = fileName;
-  return row;
-}
-
-QStringList GenreList() { return {}; }
-#endif

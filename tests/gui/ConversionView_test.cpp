@@ -189,8 +189,6 @@ TEST_F(ConversionViewTest, InformWhenDoneShowsTheNotice) {
   EXPECT_EQ(title, "All Done");
 }
 
-// The playing time comes from the tag readers, built once they are merged (see gui/SongRows.cpp).
-#if __has_include("tags/SongInformation.h")
 TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
   AddWaves(2, 3.0);
   Window.ListView1->SetText(0, lcTitle, "First");
@@ -209,7 +207,6 @@ TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
   EXPECT_NE(text.find("#EXTINF:3,Band-First\r\n" + Dir.File("out") + "/01.WAV"), std::string::npos) << text;
   EXPECT_NE(text.find("#EXTINF:3,-\r\n"), std::string::npos) << text;
 }
-#endif
 
 TEST_F(ConversionViewTest, ClosingTheWindowDuringABatchStopsItAndSavesTheSettings) {
   AddWaves(3, 0.3);
