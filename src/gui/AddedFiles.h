@@ -1,0 +1,14 @@
+#pragma once
+
+// Which of the names given to the list become rows: files with one of the six audio extensions,
+// and the audio files inside a named folder.
+
+#include <string>
+#include <vector>
+
+// ".MP3", ".WMA", ".OGG", ".APE", ".FLAC" or ".WAV" in any case.
+bool IsSupportedAudioName(const std::string& name);
+
+// The names in order, each folder replaced by the supported files below it (recursively, sorted by
+// path); other names are dropped. A name is kept exactly as given.
+std::vector<std::string> ExpandAddedNames(const std::vector<std::string>& names);
