@@ -3,6 +3,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "pipeline/ACS_Thread.h"
 #include "platform/StreamError.h"
@@ -380,5 +381,33 @@ void TACSFileOut::SetFileMode(TFileOutputMode) { FFileMode = foRewrite; }
 void TACSFileOut::RequireFileName() const {
   if (!FStreamAssigned && FFileName.empty()) {
     throw EACSException("File name is not assigned.");
+  }
+}
+
+bool TACSFileOut::OpenTarget(bool canAppend) {
+  RequireFileName();
+  if (FStreamAssigned) {
+    return false;
+  }
+  std::error_code error;
+  if (canAppend && FFileMode == foAppend && std::filesystem::exists(FFileName, error)) {
+    OpenOwnStream(FFileName, fmOpenReadWriteExclusive);
+    return false;
+  }
+  OpenOwnStream(FFileName, fmCreate);
+  return true;
+}
+
+void TACSFileOut::AbandonPrepare(bool inputStarted, bool createdFile) {
+  if (inputStarted) {
+    try {
+      FlushInput();
+    } catch (...) {
+    }
+  }
+  ReleaseStream();
+  if (createdFile) {
+    std::error_code ignored;
+    std::filesystem::remove(FFileName, ignored);
   }
 }

@@ -239,4 +239,10 @@ protected:
 
   // "File name is not assigned." unless a stream was supplied.
   void RequireFileName() const;
+  // Opens the output of a run unless a stream was supplied: the existing file when appending is
+  // asked for and `canAppend`, otherwise a new or truncated file. True when the run created it.
+  bool OpenTarget(bool canAppend);
+  // Undoes a Prepare that failed: flushes the input when it was started, releases the stream and
+  // removes a file the run created, so no half-made file is left behind.
+  void AbandonPrepare(bool inputStarted, bool createdFile);
 };

@@ -160,11 +160,7 @@ void TFLACOut::Prepare() {
   bool createdFile = false;
   bool inputStarted = false;
   try {
-    RequireFileName();
-    if (!FStreamAssigned) {
-      OpenOwnStream(FFileName, fmCreate);
-      createdFile = true;
-    }
+    createdFile = OpenTarget(false);
     FEndOfInput = false;
     FEncoder.reset(FLACLibrary().FLAC__stream_encoder_new());
     if (!FEncoder) {
@@ -176,17 +172,7 @@ void TFLACOut::Prepare() {
     StartEncoder();
   } catch (...) {
     FEncoder.reset();
-    if (inputStarted) {
-      try {
-        FlushInput();
-      } catch (...) {
-      }
-    }
-    ReleaseStream();
-    if (createdFile) {
-      std::error_code ignored;
-      std::filesystem::remove(FFileName, ignored);
-    }
+    AbandonPrepare(inputStarted, createdFile);
     throw;
   }
 }

@@ -97,11 +97,7 @@ void TMP3Out::Prepare() {
   bool createdFile = false;
   bool inputStarted = false;
   try {
-    RequireFileName();
-    if (!FStreamAssigned) {
-      OpenOwnStream(FFileName, fmCreate);
-      createdFile = true;
-    }
+    createdFile = OpenTarget(false);
     TACSInput& input = *Input();
     input.Init();
     inputStarted = true;
@@ -124,17 +120,7 @@ void TMP3Out::Prepare() {
   } catch (...) {
     FEncoder.reset();
     FOutputBuffer = {};
-    if (inputStarted) {
-      try {
-        FlushInput();
-      } catch (...) {
-      }
-    }
-    ReleaseStream();
-    if (createdFile) {
-      std::error_code ignored;
-      std::filesystem::remove(FFileName, ignored);
-    }
+    AbandonPrepare(inputStarted, createdFile);
     throw;
   }
 }

@@ -69,7 +69,6 @@ protected:
   void Prepare() override;
 
 private:
-  void OpenTarget(bool& createdFile);
   void SetUpEncoder(int32_t channels, int32_t sampleRate);
   void WriteHeaders();
   void Drain();

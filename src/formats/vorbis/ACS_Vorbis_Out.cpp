@@ -81,21 +81,6 @@ void TVorbisOut::SetMinimumBitrate(TVorbisBitRate value) {
 
 void TVorbisOut::SetFileMode(TFileOutputMode mode) { FFileMode = mode; }
 
-void TVorbisOut::OpenTarget(bool& createdFile) {
-  createdFile = false;
-  if (FStreamAssigned) {
-    return;
-  }
-  RequireFileName();
-  std::error_code error;
-  if (FFileMode == foAppend && std::filesystem::exists(FFileName, error)) {
-    OpenOwnStream(FFileName, fmOpenReadWriteExclusive);
-  } else {
-    OpenOwnStream(FFileName, fmCreate);
-    createdFile = true;
-  }
-}
-
 void TVorbisOut::SetUpEncoder(int32_t channels, int32_t sampleRate) {
   TVorbisEncoderState& s = *FState;
   VorbisLibrary().vorbis_info_init(&s.Info);
@@ -157,7 +142,7 @@ void TVorbisOut::Prepare() {
   bool createdFile = false;
   bool inputStarted = false;
   try {
-    OpenTarget(createdFile);
+    createdFile = OpenTarget(true);
     Input()->Init();
     inputStarted = true;
     if (FFileMode == foAppend) {
@@ -174,17 +159,7 @@ void TVorbisOut::Prepare() {
     WriteHeaders();
   } catch (...) {
     ReleaseEncoder();
-    if (inputStarted) {
-      try {
-        FlushInput();
-      } catch (...) {
-      }
-    }
-    ReleaseStream();
-    if (createdFile) {
-      std::error_code ignored;
-      std::filesystem::remove(FFileName, ignored);
-    }
+    AbandonPrepare(inputStarted, createdFile);
     throw;
   }
 }

@@ -101,7 +101,6 @@ private:
   };
 
   bool ReadAppendHeader();
-  void OpenTarget(bool& appending);
   void WritePcmHeader();
   void FailPrepare(const char* message);
   void CompleteHeader();

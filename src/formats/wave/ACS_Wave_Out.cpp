@@ -51,28 +51,13 @@ bool TWaveOut::ReadAppendHeader() {
   return true;
 }
 
-void TWaveOut::OpenTarget(bool& createdFile) {
-  createdFile = false;
-  if (FStreamAssigned) {
-    return;
-  }
-  RequireFileName();
-  std::error_code error;
-  if (FFileMode == foAppend && std::filesystem::exists(FFileName, error)) {
-    OpenOwnStream(FFileName, fmOpenReadWriteExclusive);
-  } else {
-    OpenOwnStream(FFileName, fmCreate);
-    createdFile = true;
-  }
-}
-
 void TWaveOut::Prepare() {
   FEndOfInput = false;
   FAppending = false;
   bool createdFile = false;
   bool inputStarted = false;
   try {
-    OpenTarget(createdFile);
+    createdFile = OpenTarget(true);
     Input()->Init();
     inputStarted = true;
     if (FFileMode == foAppend && FStream->Size() > 0) {
@@ -100,18 +85,7 @@ void TWaveOut::Prepare() {
       FStream->Write(BuildPcmHeader(format, input.Size()));
     }
   } catch (...) {
-    if (inputStarted) {
-      try {
-        FlushInput();
-      } catch (...) {
-      }
-    }
-    ReleaseStream();
-    // A file this run created holds nothing worth keeping; an existing append target is untouched.
-    if (createdFile) {
-      std::error_code ignored;
-      std::filesystem::remove(FFileName, ignored);
-    }
+    AbandonPrepare(inputStarted, createdFile);
     throw;
   }
 }
