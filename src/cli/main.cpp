@@ -11,6 +11,7 @@
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
 #include "app/Settings.h"
+#include "formats/directshow/ACS_DX9.h"
 #include "tags/SongInformation.h"
 #include "tags/SongInformationJson.h"
 
@@ -121,6 +122,12 @@ int main(int argc, char** argv) {
     return ExitUsage;
   }
 
+  // MP3 and WMA input needs the media decoders; without them nothing is started.
+  const std::string missing = DX9StartupMessage();
+  if (!missing.empty()) {
+    Warn(missing);
+    return ExitFailed;
+  }
   const std::string appDir = ProgramDir();
   TSettings settings;
   settings.SetLanguages(ListLanguages(appDir));

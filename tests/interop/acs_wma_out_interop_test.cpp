@@ -13,6 +13,7 @@
 #include "support/MediaFiles.h"
 #include "support/SinkRunner.h"
 #include "support/TestSupport.h"
+#include "tags/SongInformation.h"
 
 using namespace testing_support;
 
@@ -105,6 +106,15 @@ TEST_P(WmaOutputTest, FFprobeSeesTheProfilesFormatTheInputsLengthAndTheTags) {
   EXPECT_EQ(attributes.Output, "Author=\xC3\x84rtist\nDescription=" + comment + "\nTitle=" + title +
                                    "\nWM/AlbumTitle=Alb\xC3\xBCm\nWM/EncodingSettings=" + probed["tag:encoder"] +
                                    "\nWM/Genre=R\xC3\xB6" "ck\nWM/Year=1999\n");
+  // Our own stream-info reader and the file-info summary read the same texts back.
+  const SongInformation info = ReadSongInformation(wma);
+  EXPECT_EQ(info.Title, title);
+  EXPECT_EQ(info.Artist, "\xC3\x84rtist");
+  EXPECT_EQ(info.Album, "Alb\xC3\xBCm");
+  EXPECT_EQ(info.Year, "1999");
+  EXPECT_EQ(info.Comment, comment);
+  EXPECT_EQ(info.Genre, "R\xC3\xB6" "ck");
+  EXPECT_NEAR(info.StreamInfo.Duration, seconds, 0.1);
   // The decoded length agrees with the header's.
   const double decoded = static_cast<double>(RunTool("ffmpeg -v error -i " + Quote(wma) + " -f s16le -").Output.size()) /
                          (std::stoi(param.Rate) * std::stoi(param.Channels) * 2);
