@@ -23,7 +23,8 @@ namespace {
 TFileStream::TFileStream(const std::string& fileName, TFileOpenMode mode) : FFileName(fileName) {
   switch (mode) {
     case fmOpenRead:
-      FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+      // Without waiting: a pipe named like a song must not block whoever reads it.
+      FHandle = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
       break;
     case fmCreate:
       FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -36,10 +37,14 @@ TFileStream::TFileStream(const std::string& fileName, TFileOpenMode mode) : FFil
     Fail(fileName, mode == fmCreate ? "cannot create" : "cannot open", errno);
   }
   struct stat info {};
-  if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(FHandle, &info) != 0 || S_ISDIR(info.st_mode) || (mode == fmOpenRead && !S_ISREG(info.st_mode))) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : errno != 0 ? errno : EINVAL;
     ::close(FHandle);
     FHandle = -1;
-    Fail(fileName, "cannot open", EISDIR);
+    Fail(fileName, "not a regular file", error);
+  }
+  if (mode == fmOpenRead) {
+    FReadOnlySize = static_cast<int64_t>(info.st_size);
   }
   if (mode == fmOpenReadWriteExclusive && ::flock(FHandle, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
@@ -95,6 +100,9 @@ int64_t TFileStream::Seek(int64_t position) {
 }
 
 int64_t TFileStream::Size() const {
+  if (FReadOnlySize >= 0) {
+    return FReadOnlySize;
+  }
   struct stat info {};
   if (::fstat(FHandle, &info) != 0) {
     Fail(FFileName, "cannot read", errno);

@@ -24,7 +24,7 @@ public:
 };
 
 enum TFileOpenMode {
-  fmOpenRead,                // an existing file, read only
+  fmOpenRead,                // an existing regular file, read only; a pipe or device is refused
   fmCreate,                  // created or truncated, read and write
   fmOpenReadWriteExclusive,  // an existing file, read and write, no other writer at the same time
 };
@@ -48,6 +48,7 @@ private:
   std::string FFileName;
   int FHandle = -1;
   int64_t FPosition = 0;
+  int64_t FReadOnlySize = -1;  // taken once for a file opened read only
 };
 
 class TMemoryStream : public TStream {

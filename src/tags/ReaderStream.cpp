@@ -3,8 +3,8 @@
 #include <array>
 
 #include "platform/StreamError.h"
+#include "platform/Streams.h"
 #include "tags/ReadCache.h"
-#include "tags/ReaderFile.h"
 #include "tags/TagText.h"
 
 int64_t ReadAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
@@ -21,7 +21,7 @@ bool ReadExactAt(TStream& stream, int64_t position, std::span<uint8_t> buffer) {
 
 bool LoadFromNamedFile(const std::string& fileName, const std::function<bool(TStream&)>& load) {
   try {
-    TReaderFile file(fileName);
+    TFileStream file(fileName, fmOpenRead);
     TReadCache stream(file);
     return load(stream);
   } catch (const EStreamError&) {

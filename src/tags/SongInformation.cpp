@@ -13,7 +13,7 @@
 #include "tags/MonkeyAudio.h"
 #include "tags/OggVorbis.h"
 #include "tags/ReadCache.h"
-#include "tags/ReaderFile.h"
+#include "platform/Streams.h"
 #include "tags/TagText.h"
 #include "tags/WAVfile.h"
 #include "tags/WMAfile.h"
@@ -274,7 +274,7 @@ SongInformation ReadSongInformation(const std::string& fileName) {
     return info;
   }
   try {
-    TReaderFile source(fileName);
+    TFileStream source(fileName, fmOpenRead);
     TReadCache file(source);
     if (flac) {
       ReadFLAC(file, fileName, info);
