@@ -77,7 +77,7 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
   FBitsPerSample = waveFormat->wBitsPerSample;
   FSampleRate = waveFormat->nSamplesPerSec;
   FBlockAlign = FChannels * (FBitsPerSample / 8u);
-  FBlocksPerFrame = BlocksPerFrame(FLevel);
+  FBlocksPerFrame = BlocksPerFrame;
   if (headerData != nullptr && headerBytes > 0) {
     const auto* bytes = static_cast<const uint8_t*>(headerData);
     FWavHeader.assign(bytes, bytes + headerBytes);

@@ -1,5 +1,6 @@
 #include "macdll/FrameEncoder.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -10,27 +11,6 @@ extern "C" {
 #include "macdll/RangeEncoder.h"
 
 namespace {
-
-struct TStageShape {
-  int Order;
-  int Shift;
-};
-
-// The NN stages of each level in the decoder's order (1000 has none).
-std::vector<TStageShape> StagesOfLevel(int level) {
-  switch (level) {
-    case 2000:
-      return {{16, 11}};
-    case 3000:
-      return {{64, 11}};
-    case 4000:
-      return {{32, 10}, {256, 13}};
-    case 5000:
-      return {{16, 11}, {256, 13}, {1280, 15}};
-    default:
-      return {};
-  }
-}
 
 std::vector<TNNFilter> EncoderStages(int level) {
   std::vector<TNNFilter> stages;
@@ -48,6 +28,13 @@ void AppendBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
 }
 
+// The special frame codes: a word after the CRC (flagged by its top bit) that spares the decoder
+// residuals of silence, or of a second channel equal to the first.
+constexpr uint32_t CodeFollows = 0x80000000u;
+constexpr uint32_t CodeSilentLeft = 1;    // in a mono file: the frame is silent
+constexpr uint32_t CodeSilentRight = 2;   // only together with CodeSilentLeft: decoders ignore it alone
+constexpr uint32_t CodePseudoStereo = 4;  // left equals right; one channel is coded, as mono
+
 uint32_t Crc32(std::span<const uint8_t> bytes) {
   const AVCRC* table = av_crc_get_table(AV_CRC_32_IEEE_LE);
   return av_crc(table, 0xFFFFFFFFu, bytes.data(), bytes.size()) ^ 0xFFFFFFFFu;
@@ -55,14 +42,18 @@ uint32_t Crc32(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-uint32_t BlocksPerFrame(int level) {
+std::vector<TStageShape> StagesOfLevel(int level) {
   switch (level) {
+    case 2000:
+      return {{16, 11}};
+    case 3000:
+      return {{64, 11}};
     case 4000:
-      return 73728 * 4;
+      return {{32, 10}, {256, 13}};
     case 5000:
-      return 73728 * 16;
+      return {{16, 11}, {256, 13}, {1280, 15}};
     default:
-      return 73728;
+      return {};
   }
 }
 
@@ -98,10 +89,10 @@ void TFrameEncoder::ReadChannels(std::span<const uint8_t> pcm, size_t blocks) {
   }
 }
 
-void TFrameEncoder::Predict(size_t blocks) {
+void TFrameEncoder::Predict(size_t blocks, bool mono) {
   FPredictorY.Reset();
   FPredictorX.Reset();
-  if (FChannels == 1) {
+  if (mono) {
     for (size_t n = 0; n < blocks; ++n) {
       FY[n] = FPredictorY.CompressMono(FY[n]);
     }
@@ -126,27 +117,54 @@ void TFrameEncoder::Filter(std::vector<TNNFilter>& stages, size_t blocks, std::v
   }
 }
 
-void TFrameEncoder::EntropyCode(size_t blocks, std::vector<uint8_t>& out) {
+void TFrameEncoder::EntropyCode(size_t blocks, bool mono, std::vector<uint8_t>& out) {
   TRangeEncoder coder(out);
   TResidualCoder codeY;
   TResidualCoder codeX;
   for (size_t n = 0; n < blocks; ++n) {
     codeY.Encode(coder, FY[n]);
-    if (FChannels == 2) {
+    if (!mono) {
       codeX.Encode(coder, FX[n]);
     }
   }
   coder.Flush();
 }
 
+uint32_t TFrameEncoder::SpecialCode(size_t blocks) const {
+  const auto zero = [](const std::vector<int32_t>& channel, size_t count) {
+    return std::all_of(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(count),
+                       [](int32_t v) { return v == 0; });
+  };
+  if (FChannels == 1) {
+    return zero(FY, blocks) ? CodeSilentLeft : 0;
+  }
+  if (!std::equal(FX.begin(), FX.begin() + static_cast<std::ptrdiff_t>(blocks), FY.begin())) {
+    return 0;
+  }
+  // Left equals right: silent in both, or one channel through the mono path.
+  return zero(FY, blocks) ? CodeSilentLeft | CodeSilentRight : CodePseudoStereo;
+}
+
 void TFrameEncoder::Encode(std::span<const uint8_t> pcm, std::vector<uint8_t>& out) {
   const size_t blocks = pcm.size() / (static_cast<size_t>(FChannels) * (FBitsPerSample / 8));
-  AppendBigEndian32(out, Crc32(pcm) >> 1);
   ReadChannels(pcm, blocks);
-  Predict(blocks);
+  const uint32_t code = SpecialCode(blocks);
+  const uint32_t crc = Crc32(pcm) >> 1;
+  if (code == 0) {
+    AppendBigEndian32(out, crc);
+  } else {
+    AppendBigEndian32(out, crc | CodeFollows);
+    AppendBigEndian32(out, code);
+  }
+  if ((code & (CodeSilentLeft | CodeSilentRight)) != 0) {
+    TRangeEncoder(out).Flush();  // the decoder starts its range decoder even for silence
+    return;
+  }
+  const bool mono = FChannels == 1 || code == CodePseudoStereo;
+  Predict(blocks, mono);
   Filter(FStagesY, blocks, FY);
-  if (FChannels == 2) {
+  if (!mono) {
     Filter(FStagesX, blocks, FX);
   }
-  EntropyCode(blocks, out);
+  EntropyCode(blocks, mono, out);
 }
