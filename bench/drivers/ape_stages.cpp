@@ -151,10 +151,7 @@ int main(int argc, char** argv) {
       std::vector<int32_t> channel = residual[ch];
       std::vector<double> afterStage;
       for (auto s = shapes.rbegin(); s != shapes.rend(); ++s) {
-        TNNFilter stage(s->Order, s->Shift);
-        for (int32_t& v : channel) {
-          v = stage.Compress(v);
-        }
+        TNNFilter(s->Order, s->Shift).Compress(channel);
         afterStage.push_back(MeanMagnitude(channel));
       }
       // Each channel is coded on its own here, so its bits can be counted apart.

@@ -90,30 +90,30 @@ void TFrameEncoder::ReadChannels(std::span<const uint8_t> pcm, size_t blocks) {
 }
 
 void TFrameEncoder::Predict(size_t blocks, bool mono) {
-  FPredictorY.Reset();
-  FPredictorX.Reset();
+  // Local predictors start afresh with the frame, and the compiler may keep them in registers.
+  TPredictor predictorY;
+  TPredictor predictorX;
+  int32_t* const y = FY.data();
+  int32_t* const x = FX.data();
   if (mono) {
     for (size_t n = 0; n < blocks; ++n) {
-      FY[n] = FPredictorY.CompressMono(FY[n]);
+      y[n] = predictorY.CompressMono(y[n]);
     }
     return;
   }
   for (size_t n = 0; n < blocks; ++n) {
-    const int32_t left = FX[n];
-    const int32_t right = FY[n];
+    const int32_t left = x[n];
+    const int32_t right = y[n];
     const int32_t difference = right - left;
     const int32_t mid = left + difference / 2;  // truncating, as the decoder undoes it
-    FY[n] = FPredictorY.CompressStereo(difference, FPredictorX.Output());
-    FX[n] = FPredictorX.CompressStereo(mid, FPredictorY.Output());
+    y[n] = predictorY.CompressStereo(difference, predictorX.Output());
+    x[n] = predictorX.CompressStereo(mid, predictorY.Output());
   }
 }
 
 void TFrameEncoder::Filter(std::vector<TNNFilter>& stages, size_t blocks, std::vector<int32_t>& channel) {
   for (TNNFilter& stage : stages) {
-    stage.Reset();
-    for (size_t n = 0; n < blocks; ++n) {
-      channel[n] = stage.Compress(channel[n]);
-    }
+    stage.Compress(std::span<int32_t>(channel.data(), blocks));
   }
 }
 

@@ -47,6 +47,4 @@ private:
   std::vector<int32_t> FX;  // stereo: the mid channel
   std::vector<TNNFilter> FStagesY;  // in the encoder's order, the largest stage first
   std::vector<TNNFilter> FStagesX;
-  TPredictor FPredictorY;
-  TPredictor FPredictorX;
 };
