@@ -15,56 +15,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
+#include "PcmWav.h"
 #include "macdll/FrameEncoder.h"
 #include "macdll/NNFilter.h"
 #include "macdll/Predictor.h"
 #include "macdll/RangeEncoder.h"
 
 namespace {
-
-struct TWav {
-  int Channels = 0;
-  int Bits = 0;
-  std::vector<int32_t> Samples;  // interleaved
-};
-
-uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) {
-    v = (v << 8) | b[at + static_cast<size_t>(i)];
-  }
-  return v;
-}
-
-bool ReadWav(const char* name, TWav& wav) {
-  std::ifstream in(name, std::ios::binary);
-  const std::vector<uint8_t> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  for (size_t at = 12; at + 8 <= b.size();) {
-    const uint32_t size = Le(b, at + 4, 4);
-    if (std::memcmp(&b[at], "fmt ", 4) == 0) {
-      wav.Channels = static_cast<int>(Le(b, at + 10, 2));
-      wav.Bits = static_cast<int>(Le(b, at + 22, 2));
-    } else if (std::memcmp(&b[at], "data", 4) == 0 && wav.Bits != 0) {
-      const int bytes = wav.Bits / 8;
-      const size_t end = std::min<size_t>(b.size(), at + 8 + size);
-      for (size_t i = at + 8; i + static_cast<size_t>(bytes) <= end; i += static_cast<size_t>(bytes)) {
-        const uint32_t raw = Le(b, i, bytes);
-        wav.Samples.push_back(bytes == 1   ? static_cast<int32_t>(raw) - 128
-                              : bytes == 2 ? static_cast<int16_t>(raw)
-                                           : static_cast<int32_t>(raw << 8) >> 8);
-      }
-      return wav.Channels == 1 || wav.Channels == 2;
-    }
-    at += 8 + size + (size & 1);
-  }
-  return false;
-}
 
 double MeanMagnitude(const std::vector<int32_t>& v) {
   double sum = 0;
@@ -104,12 +63,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int level = argc > 2 ? std::atoi(argv[2]) : 2000;
-  TWav wav;
-  if (!ReadWav(argv[1], wav)) {
+  TPcmWav wav;
+  if (!ReadPcmWav(argv[1], wav)) {
     std::fprintf(stderr, "ape_stages: %s: not a mono or stereo PCM WAV\n", argv[1]);
     return 1;
   }
-  const size_t total = wav.Samples.size() / static_cast<size_t>(wav.Channels);
+  const size_t total = wav.Samples() / static_cast<size_t>(wav.Channels);
   const size_t frameBlocks = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : BlocksPerFrame;
   TFrameEncoder encoder(wav.Channels, wav.Bits, level);
   uint64_t coded = 0;
@@ -128,14 +87,15 @@ int main(int argc, char** argv) {
     TPredictor predictors[2];
     int32_t previous[2] = {0, 0};
     for (size_t n = 0; n < blocks; ++n) {
-      const int32_t* s = &wav.Samples[(first + n) * static_cast<size_t>(wav.Channels)];
+      const size_t at = (first + n) * static_cast<size_t>(wav.Channels);
       int32_t values[2];
       if (wav.Channels == 1) {
-        values[0] = s[0];
-        residual[0][n] = predictors[0].CompressMono(s[0]);
+        values[0] = wav.Sample(at);
+        residual[0][n] = predictors[0].CompressMono(values[0]);
       } else {
-        values[0] = s[1] - s[0];           // Y, the difference
-        values[1] = s[0] + values[0] / 2;  // X, the mid
+        const int32_t left = wav.Sample(at);
+        values[0] = wav.Sample(at + 1) - left;  // Y, the difference
+        values[1] = left + values[0] / 2;       // X, the mid
         residual[0][n] = predictors[0].CompressStereo(values[0], predictors[1].Output());
         residual[1][n] = predictors[1].CompressStereo(values[1], predictors[0].Output());
       }
@@ -173,14 +133,8 @@ int main(int argc, char** argv) {
       const double last = MeanMagnitude(channel);
       std::printf("  %6.1f(%d)  %6.2f  %7.2f\n", fixed, order, bits, last > 0 ? std::log2(last) : 0.0);
     }
-    std::vector<uint8_t> pcm;
-    const int bytes = wav.Bits / 8;
-    for (size_t i = first * wav.Channels; i < (first + blocks) * wav.Channels; ++i) {
-      const uint32_t v = static_cast<uint32_t>(wav.Samples[i] + (bytes == 1 ? 128 : 0));
-      for (int b = 0; b < bytes; ++b) {
-        pcm.push_back(static_cast<uint8_t>(v >> (8 * b)));
-      }
-    }
+    const size_t align = static_cast<size_t>(wav.Channels * wav.Bits / 8);
+    const std::span<const uint8_t> pcm(wav.Data.data() + first * align, blocks * align);
     std::vector<uint8_t> frameBytes;
     encoder.Encode(pcm, frameBytes);
     coded += frameBytes.size();
