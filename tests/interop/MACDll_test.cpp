@@ -1,7 +1,9 @@
-// Files from our Monkey's Audio library decoded by FFmpeg, bit for bit with CRC checking on.
+// Files from our Monkey's Audio library against independent tools: FFmpeg decodes them bit for bit
+// with CRC checking on, and they are smaller than FLAC's at its strongest setting.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -115,4 +117,23 @@ TEST(MACDllStoredHeader, AStoredWavHeaderAndTrailerKeepTheAudioWhereFFmpegLooks)
   EXPECT_EQ(Le16At(image, 52 + 2), 0u);                     // flags: the header is stored
   EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + 44, image.begin() + 52 + 24 + 8));
   EXPECT_EQ(FFmpegDecode(file, 16), pcm);
+}
+
+TEST(MACDllCompression, EveryLevelIsSmallerThanFlac8OnMusicLikeAudio) {
+  if (!HaveTool("flac")) {
+    GTEST_SKIP() << "flac is not installed";
+  }
+  MACDllBinding binding;
+  TempDir dir;
+  const std::vector<uint8_t> pcm = MakeSignal(TestSignal::MusicLike, 200000, 2, 16);
+  WriteFileBytes(dir.File("in.wav"), PcmWaveFile(2, 44100, 16, pcm));
+  ASSERT_EQ(RunTool("flac -8 -s -f -o " + Quote(dir.File("in.flac")) + " " + Quote(dir.File("in.wav"))).ExitCode, 0);
+  const uintmax_t flac = std::filesystem::file_size(dir.File("in.flac"));
+  for (int level = 1000; level <= 5000; level += 1000) {
+    SCOPED_TRACE(level);
+    ApeEncodeOptions options;
+    options.Level = level;
+    ASSERT_EQ(CompressPcm(dir.File("x.ape"), pcm, options), 0);
+    EXPECT_LT(std::filesystem::file_size(dir.File("x.ape")), flac);
+  }
 }
