@@ -1,13 +1,12 @@
 #include "macdll/FrameEncoder.h"
 
 #include <algorithm>
-#include <array>
-#include <utility>
 
 extern "C" {
 #include <libavutil/crc.h>
 }
 
+#include "macdll/Predictor.h"
 #include "macdll/RangeEncoder.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "macdll/NNFilter.h"
-#include "macdll/Predictor.h"
 
 // Blocks per frame, the same at every level. Longer frames would let the higher levels adapt
 // further on steady sound, but only a whole frame of silence (or of left equal to right) is coded
