@@ -48,15 +48,17 @@ KESTRUNE_BINDING_CLASS(TSwResampleBinding, KESTRUNE_SWRESAMPLE_ENTRIES)
 
 #define KESTRUNE_ENTRY_NAME(name) #name,
 
-std::string LibraryFile(const char* name, int major) { return std::string(name) + ".so." + std::to_string(major); }
+// The file names as literals ("libavcodec.so.59"), so the package tools can read them from the program.
+#define KESTRUNE_TEXT(value) #value
+#define KESTRUNE_LIBRARY_FILE(name, major) name ".so." KESTRUNE_TEXT(major)
 
 // The four libraries, loaded once for the life of the process: FFmpeg keeps global state and is
 // never unloaded.
 struct TFFmpeg {
-  TAvUtilBinding AvUtil{LibraryFile("libavutil", LIBAVUTIL_VERSION_MAJOR)};
-  TAvCodecBinding AvCodec{LibraryFile("libavcodec", LIBAVCODEC_VERSION_MAJOR)};
-  TAvFormatBinding AvFormat{LibraryFile("libavformat", LIBAVFORMAT_VERSION_MAJOR)};
-  TSwResampleBinding SwResample{LibraryFile("libswresample", LIBSWRESAMPLE_VERSION_MAJOR)};
+  TAvUtilBinding AvUtil{KESTRUNE_LIBRARY_FILE("libavutil", LIBAVUTIL_VERSION_MAJOR)};
+  TAvCodecBinding AvCodec{KESTRUNE_LIBRARY_FILE("libavcodec", LIBAVCODEC_VERSION_MAJOR)};
+  TAvFormatBinding AvFormat{KESTRUNE_LIBRARY_FILE("libavformat", LIBAVFORMAT_VERSION_MAJOR)};
+  TSwResampleBinding SwResample{KESTRUNE_LIBRARY_FILE("libswresample", LIBSWRESAMPLE_VERSION_MAJOR)};
   std::string Missing;
 
   TFFmpeg() {
@@ -99,7 +101,7 @@ Pointer Entry(const Binding TFFmpeg::*library, Pointer Binding::*entry) {
 
 std::string MissingFFmpegLibrary() { return FFmpeg().Missing; }
 
-std::string AvCodecLibraryFile() { return LibraryFile("libavcodec", LIBAVCODEC_VERSION_MAJOR); }
+std::string AvCodecLibraryFile() { return KESTRUNE_LIBRARY_FILE("libavcodec", LIBAVCODEC_VERSION_MAJOR); }
 
 std::string FFmpegPackage(const std::string& libraryFile) {
   const size_t so = libraryFile.find(".so.");
