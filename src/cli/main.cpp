@@ -64,7 +64,7 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     }
   }
   TConversionDriver driver(settings, appDir);
-  TCliProgress progress(driver, options.Quiet, Interrupted);
+  TCliProgress progress(driver, rows, options.Quiet, Interrupted);
   driver.SetObserver(&progress);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
