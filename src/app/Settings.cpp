@@ -78,11 +78,12 @@ bool ParseBoolean(const std::string& text, bool& value) {
   return false;
 }
 
-}  // namespace
-
+// The default of a text setting as it stands now: the output folder follows the user's folders.
 std::string DefaultText(const TSettingDef& def) {
   return EqualsNoCase(def.Name, SettingNames::ConvFilePath) ? DefaultOutputFolder() : def.Default;
 }
+
+}  // namespace
 
 const std::vector<std::string>& OutputNameFormats() {
   static const std::vector<std::string> formats = {"<Track Number>", "<Title>", "<Track Number>-<Title>",

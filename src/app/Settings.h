@@ -72,8 +72,6 @@ const std::vector<std::string>& OutputFormatNames();
 
 // The user's music folder (XDG_MUSIC_DIR, else ~/Music) plus "/Kestrune/".
 std::string DefaultOutputFolder();
-// The default of a text setting as it stands now: the output folder follows the user's folders.
-std::string DefaultText(const TSettingDef& def);
 
 class TSettings {
 public:

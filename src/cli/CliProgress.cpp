@@ -187,7 +187,7 @@ double TCliProgress::AudioSeconds(int32_t row) const {
 void TCliProgress::BatchStarted(int32_t fileCount) { FFileCount = fileCount; }
 
 void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::string& output) {
-  FLastShown = -1;
+  FLastShown.erase(row);
   if (FQuiet) {
     return;
   }
@@ -203,11 +203,14 @@ void TCliProgress::FileProgress(int32_t row, int32_t percent) {
   }
   if (FTerminal) {
     FBoard.Update(row, percent);
-  } else if (percent / 25 != FLastShown / 25 || FLastShown < 0) {
-    // In a log only every quarter is worth a line.
+    return;
+  }
+  // In a log only every quarter is worth a line.
+  const auto shown = FLastShown.find(row);
+  if (shown == FLastShown.end() || percent / 25 != shown->second / 25) {
     WriteError("  " + std::to_string(percent) + "%\n");
   }
-  FLastShown = percent;
+  FLastShown[row] = percent;
 }
 
 void TCliProgress::RowStatus(int32_t row, const std::string& status) {

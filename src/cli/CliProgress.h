@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,6 @@ private:
   const volatile std::sig_atomic_t& FInterrupted;
   bool FStopped = false;
   int32_t FFileCount = 0;
-  int32_t FLastShown = -1;  // plain lines: the last percentage printed
+  std::map<int32_t, int32_t> FLastShown;  // plain lines: each running row's last percentage printed
   TProgressBoard FBoard;
 };

@@ -1,5 +1,6 @@
 #include "cli/CliProgress.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
