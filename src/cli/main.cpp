@@ -7,6 +7,7 @@
 
 #include "CliOptions.h"
 #include "CliProgress.h"
+#include "app/AppDir.h"
 #include "app/ConversionDriver.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
@@ -33,12 +34,6 @@ const char* const Program = "kestrune-cli";
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", Program, message.c_str(), Program);
   return ExitUsage;
-}
-
-std::string ProgramDir() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
 }
 
 // The files the window's list takes: the six extensions in any case.
@@ -69,7 +64,7 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     }
   }
   TConversionDriver driver(settings, appDir);
-  TCliProgress progress(driver, options.Quiet, Interrupted);
+  TCliProgress progress(driver, rows, options.Quiet, Interrupted);
   driver.SetObserver(&progress);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
@@ -108,8 +103,13 @@ int main(int argc, char** argv) {
   if (!ParseCommandLine(argc, argv, options, error)) {
     return UsageError(error);
   }
+  // Answered before anything is loaded: FFmpeg, the codec libraries and the settings.
   if (options.Help) {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::fputs(VersionText().c_str(), stdout);
     return 0;
   }
   if (options.Info) {
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     Warn(missing);
     return ExitFailed;
   }
-  const std::string appDir = ProgramDir();
+  const std::string appDir = AppDir();
   TSettings settings;
   settings.SetLanguages(ListLanguages(appDir));
   settings.SetWmaProfiles(ListWmaProfiles(appDir));
@@ -139,8 +139,8 @@ int main(int argc, char** argv) {
   for (const std::string& problem : settings.Load(store)) {
     Warn("settings: " + problem + " (the default applies)");
   }
-  for (const auto& [name, value] : options.Settings) {
-    if (!settings.Assign(name, value, error)) {
+  for (const TSettingChange& change : options.Settings) {
+    if (!settings.Assign(change.Name, change.Value, error, change.Option)) {
       return UsageError(error);
     }
   }
