@@ -34,10 +34,14 @@ inline constexpr const char* DesiredMinimumBitrate = "DesiredMinimumBitrate";
 inline constexpr const char* DesiredMaximumBitrate = "DesiredMaximumBitrate";
 inline constexpr const char* APECompressionLevel = "APECompressionLevel";
 inline constexpr const char* SavePlayList = "SavePlayList";
+inline constexpr const char* FLACCompressionLevel = "FLACCompressionLevel";
+inline constexpr const char* FLACVerify = "FLACVerify";
+inline constexpr const char* WAVSampleFormat = "WAVSampleFormat";
 inline constexpr const char* Left = "Left";
 inline constexpr const char* Top = "Top";
 inline constexpr const char* Width = "Width";
 inline constexpr const char* Height = "Height";
+inline constexpr const char* Maximized = "Maximized";
 inline constexpr const char* Language = "Language";
 }  // namespace SettingNames
 
