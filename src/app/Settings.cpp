@@ -313,9 +313,12 @@ void TSettings::Save(TRegIniFile& store, const std::string& runPath) const {
   // One write of the file for all values (writes in between only touch memory); a failure
   // leaves the file as it was.
   store.Registry().BeginUpdate();
-  for (const char* name : {Language, Left, Top, Width, Height, Maximized}) {
-    const size_t index = IndexOf(name);
-    SaveOne(store, Definitions()[index], FValues[index]);
+  // The window's own values are the window's to write: another front never had them.
+  if (!runPath.empty()) {
+    for (const char* name : {Language, Left, Top, Width, Height, Maximized}) {
+      const size_t index = IndexOf(name);
+      SaveOne(store, Definitions()[index], FValues[index]);
+    }
   }
   for (size_t i = 0; i < FValues.size(); ++i) {
     if (Definitions()[i].Loaded) {

@@ -111,7 +111,8 @@ public:
   // Reads every setting from the store (LoadSettings, plus the window's values). A value the
   // store cannot read keeps its default and its message is returned.
   std::vector<std::string> Load(TRegIniFile& store);
-  // Writes every setting (SaveSettings order); "RunPath" only when `runPath` is not empty.
+  // Writes every setting (SaveSettings order). The window's own values (language, place, size,
+  // maximised state) and "RunPath" only when `runPath` is not empty, that is when the window saves.
   void Save(TRegIniFile& store, const std::string& runPath) const;
 
 private:

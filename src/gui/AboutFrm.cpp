@@ -119,7 +119,10 @@ TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(name);
   layout->addWidget(CentredLabel("Label2", QStringLiteral("Batch audio converter\nMP3 · OGG · WMA · WAV · APE · FLAC"), this));
   layout->addWidget(CentredLabel("Label3", QStringLiteral("Version %1").arg(QStringLiteral(KESTRUNE_VERSION)), this));
-  layout->addWidget(CentredLabel("Label4", QStringLiteral(KESTRUNE_LICENCE), this));
+  QLabel* licence = CentredLabel("Label4", QStringLiteral(KESTRUNE_LICENCE), this);
+  licence->setWordWrap(true);
+  licence->setContentsMargins(8, 0, 8, 0);
+  layout->addWidget(licence);
   layout->addStretch(1);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
