@@ -45,6 +45,9 @@ std::vector<TSettingDef> MakeDefinitions() {
       {DesiredMaximumBitrate, skChoicePosition, OggBitrates, "0"},
       {APECompressionLevel, skChoicePosition, {"FAST", "NORMAL", "HIGH", "EXTRA HIGH"}, "1"},
       {SavePlayList, skChoicePosition, {"None", "M3U", "PLS"}, "0"},
+      // What an output does when a file has its name already: take a free name, leave that
+      // file (the row is skipped), or replace it once the new file is finished.
+      {ExistingFiles, skChoiceText, {"Rename", "Skip", "Overwrite"}, "Rename"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -34,6 +34,7 @@ inline constexpr const char* DesiredMinimumBitrate = "DesiredMinimumBitrate";
 inline constexpr const char* DesiredMaximumBitrate = "DesiredMaximumBitrate";
 inline constexpr const char* APECompressionLevel = "APECompressionLevel";
 inline constexpr const char* SavePlayList = "SavePlayList";
+inline constexpr const char* ExistingFiles = "ExistingFiles";
 inline constexpr const char* Left = "Left";
 inline constexpr const char* Top = "Top";
 inline constexpr const char* Width = "Width";

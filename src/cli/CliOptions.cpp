@@ -44,6 +44,8 @@ bool AddSetting(const std::string& option, const std::string& value, TCliOptions
     options.Settings.emplace_back(SettingNames::OutputFileNameFormat, OutputNameFormats()[static_cast<size_t>(style)]);
   } else if (option == "--playlist") {
     options.Settings.emplace_back(SettingNames::SavePlayList, value);
+  } else if (option == "--existing") {
+    options.Settings.emplace_back(SettingNames::ExistingFiles, value);
   } else {
     const size_t equals = value.find('=');
     if (equals == std::string::npos || equals == 0) {
@@ -85,6 +87,7 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
                                        {"-o", "--output", "-o"},
                                        {nullptr, "--name-style", "--name-style"},
                                        {nullptr, "--playlist", "--playlist"},
+                                       {nullptr, "--existing", "--existing"},
                                        {nullptr, "--set", "--set"}};
       bool known = false;
       for (const TValued& option : valued) {
@@ -119,6 +122,9 @@ Options:
                                           2 <Track Number>-<Title>, 3 <Artist>-<Title>,
                                           4 <Track Number>-<Artist>-<Title>
       --playlist none|m3u|pls             playlist written into the output folder
+      --existing rename|skip|overwrite    an output whose name is taken: take a free name
+                                          ("Song (2).MP3"), leave the file there, or replace
+                                          it; an input is never replaced
       --set NAME=VALUE                    any setting by its stored name, for example
                                           --set OGGCompressionLevel=50 or --set UseVBR=1
       --save                              store the resulting settings for later runs
@@ -126,8 +132,9 @@ Options:
   -q, --quiet                             no progress, only failures
   -h, --help                              this text
 
-Progress goes to standard error. Exit status: 0 when every file was converted, 1 when any
-failed, 2 on bad usage.
+Progress goes to standard error. Exit status: 0 when every file was converted (or skipped), 1
+when any failed, 2 on bad usage, 128 + the signal's number when stopped by a signal (130 for
+Ctrl-C); the file being written when the signal came is finished and kept.
 
 Example:
   kestrune-cli -f WAV -o ~/converted --name-style 2 --playlist m3u song1.wav song2.wav

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-TCliProgress::TCliProgress(TConversionDriver& driver, bool quiet, const volatile std::sig_atomic_t& interrupted)
-    : FDriver(driver), FQuiet(quiet), FTerminal(::isatty(STDERR_FILENO) == 1), FInterrupted(interrupted) {}
+TCliProgress::TCliProgress(TConversionDriver& driver, bool quiet, std::function<bool()> stopAsked)
+    : FDriver(driver), FQuiet(quiet), FTerminal(::isatty(STDERR_FILENO) == 1), FStopAsked(std::move(stopAsked)) {}
 
 void TCliProgress::EndProgressLine() {
   if (FLineOpen) {
@@ -13,12 +13,24 @@ void TCliProgress::EndProgressLine() {
   }
 }
 
-void TCliProgress::BatchStarted(int32_t fileCount) { FFileCount = fileCount; }
+void TCliProgress::BatchStarted(int32_t fileCount) {
+  FFileCount = fileCount;
+  if (FStopAsked && FStopAsked()) {
+    FDriver.Stop();
+  }
+}
 
 void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::string& output) {
   FLastShown = -1;
   if (!FQuiet) {
     std::fprintf(stderr, "[%d/%d] %s -> %s\n", row, FFileCount, input.c_str(), output.c_str());
+  }
+}
+
+void TCliProgress::RowOutput(int32_t, const std::string& output) {
+  if (!FQuiet) {
+    EndProgressLine();
+    std::fprintf(stderr, "  written as %s (the name was taken meanwhile)\n", output.c_str());
   }
 }
 
@@ -37,7 +49,7 @@ void TCliProgress::FileProgress(int32_t, int32_t percent) {
 }
 
 void TCliProgress::RowStatus(int32_t, const std::string& status) {
-  if (!FQuiet && status == "Complete") {
+  if (!FQuiet && (status == "Complete" || status == "Stopped")) {
     if (FTerminal) {
       std::fputs("\r  100%", stderr);
       FLineOpen = true;
@@ -57,12 +69,3 @@ void TCliProgress::TotalProgress(int32_t position, int32_t maximum) {
   }
 }
 
-void TCliProgress::WaitForRow(TRowWait& wait) {
-  if (FInterrupted != 0 && !FStopped) {
-    FStopped = true;
-    EndProgressLine();
-    std::fputs("Stopping: the current file is being finished.\n", stderr);
-    FDriver.Stop();
-  }
-  wait.WaitFor(std::chrono::milliseconds(100));
-}
