@@ -322,6 +322,8 @@ void TOptionsFrm::BuildFilePage() {
   grid->addWidget(NamedLabel("Label7", "Example:", group), 2, 0);
   grid->addWidget(Label8, 2, 1);
   cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
+  cmbExistingFiles =
+      AddCombo(grid, 4, "cmbExistingFiles", "Label21", "Existing files", SettingNames::ExistingFiles, false);
   page->layout()->addWidget(group);
   AddStretch(page);
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });

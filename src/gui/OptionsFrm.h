@@ -68,6 +68,7 @@ public:
   QComboBox* ComboBox2 = nullptr;
   QLabel* Label8 = nullptr;
   QComboBox* cmbPlayList = nullptr;
+  QComboBox* cmbExistingFiles = nullptr;
 
 protected:
   void showEvent(QShowEvent* event) override;
