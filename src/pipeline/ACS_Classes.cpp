@@ -10,12 +10,19 @@
 #include "pipeline/ACS_Thread.h"
 #include "platform/StreamError.h"
 
-int32_t RoundHalfEven(double value) {
+namespace {
+double NearestEven(double value) {
   // nearbyint rounds in the current mode, which is to-nearest-even unless someone changed it.
   const int saved = std::fegetround();
   std::fesetround(FE_TONEAREST);
   const double rounded = std::nearbyint(value);
   std::fesetround(saved);
+  return rounded;
+}
+}  // namespace
+
+int32_t RoundHalfEven(double value) {
+  const double rounded = NearestEven(value);
   if (rounded >= 2147483647.0) {
     return INT32_MAX;
   }
@@ -25,9 +32,29 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+int64_t RoundHalfEven64(double value) {
+  const double rounded = NearestEven(value);
+  // 2^63 is the first double past INT64_MAX.
+  if (rounded >= 9223372036854775808.0) {
+    return INT64_MAX;
+  }
+  if (rounded <= -9223372036854775808.0) {
+    return INT64_MIN;
+  }
+  return static_cast<int64_t>(rounded);
+}
+
 // ---- TACSInput ---------------------------------------------------------------------------------
 
 int32_t TACSInput::GetTotalTime() { return 0; }
+
+TPcmFormat TACSInput::GetFormat() {
+  TPcmFormat format;
+  format.BitsPerSample = GetBitsPerSample();
+  format.Channels = GetChannels();
+  format.SampleRate = GetSampleRate();
+  return format;
+}
 
 void TACSInput::Reset() {
   try {
@@ -103,7 +130,7 @@ int32_t TACSFileIn::GetTotalTime() {
     return 0;
   }
   const double bytesPerSecond = static_cast<double>(FSR) * FChan * (FBPS / 8);
-  const int32_t seconds = bytesPerSecond > 0 ? RoundHalfEven(Size() / bytesPerSecond) : 0;
+  const int32_t seconds = bytesPerSecond > 0 ? RoundHalfEven(static_cast<double>(Size()) / bytesPerSecond) : 0;
   CloseFile();
   return seconds;
 }
@@ -125,11 +152,8 @@ void TACSFileIn::Init() {
     Seek(FStartSample);
   }
   if (FStartSample != 0 || FEndSample != -1) {
-    // 32-bit arithmetic with wrap-around, as the stored sizes are 32-bit.
-    const uint32_t frames = FEndSample == -1 ? static_cast<uint32_t>(FTotalSamples) - static_cast<uint32_t>(FStartSample)
-                                             : static_cast<uint32_t>(FEndSample) - static_cast<uint32_t>(FStartSample);
-    const uint32_t bytes = frames * static_cast<uint32_t>(GetBitsPerSample() / 8) * static_cast<uint32_t>(FChan);
-    FSize = static_cast<int32_t>(bytes);
+    const int64_t frames = (FEndSample == -1 ? FTotalSamples : FEndSample) - FStartSample;
+    FSize = frames * (GetBitsPerSample() / 8) * FChan;
   }
   FBusy = true;
   FBufStart = 1;
@@ -277,14 +301,14 @@ int32_t TACSOutput::Progress() const {
   if (input == nullptr) {
     return 0;
   }
-  const int32_t size = input->Size();
+  const int64_t size = input->Size();
   if (size == -1) {
     return -1;
   }
   if (size == 0) {
     return 0;
   }
-  return RoundHalfEven(static_cast<double>(input->Position()) / size * 100.0);
+  return RoundHalfEven(static_cast<double>(input->Position()) / static_cast<double>(size) * 100.0);
 }
 
 bool TACSOutput::SuspendWhenIdle() const { return FThread ? FThread->SuspendWhenIdle.load() : true; }

@@ -3,9 +3,11 @@
 // The pipeline's component model: sources deliver PCM, converter stages change it on the way,
 // and a sink pulls it chunk by chunk on its own worker thread.
 //
-// PCM between components: interleaved frames, left before right; 16-bit samples signed
-// little-endian, 8-bit samples unsigned with 128 as zero; one or two channels. A source's
-// Position and Size count bytes of this PCM; Size -1 means unknown.
+// PCM between components (its format is GetFormat's TPcmFormat): interleaved frames, the
+// channels of a frame in the order of the channel mask's bits (left before right); 8-bit samples
+// unsigned with 128 as zero; 16-, 24- and 32-bit integer samples signed little-endian, 24-bit
+// ones packed in 3 bytes; float samples 32-bit IEEE little-endian, full scale -1.0 to +1.0.
+// A source's Position and Size count bytes of this PCM in 64 bits; Size -1 means unknown.
 
 #include <atomic>
 #include <cstdint>
@@ -17,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "pipeline/PcmFormat.h"
 #include "platform/Component.h"
 #include "platform/OutputTransaction.h"
 #include "platform/Streams.h"
@@ -30,6 +33,7 @@ enum TFileOutputMode { foRewrite, foAppend };
 
 // Rounds to the nearest integer, ties to the even neighbour (12.5 -> 12, 37.5 -> 38).
 int32_t RoundHalfEven(double value);
+int64_t RoundHalfEven64(double value);
 
 class TACSInput : public TComponent {
 public:
@@ -37,20 +41,22 @@ public:
   virtual int32_t GetChannels() = 0;
   virtual int32_t GetSampleRate() = 0;
   virtual int32_t GetTotalTime();  // whole seconds
+  // The format delivered; by default integer samples of GetBitsPerSample in the usual order.
+  virtual TPcmFormat GetFormat();
   // Bytes written into buffer; 0 means there is no more data.
   virtual int32_t GetData(std::span<uint8_t> buffer) = 0;
   virtual void Reset();
   virtual void Init() = 0;
   virtual void Flush() = 0;
 
-  int32_t Position() const { return FPosition.load(std::memory_order_relaxed); }
-  int32_t Size() const { return FSize.load(std::memory_order_relaxed); }
+  int64_t Position() const { return FPosition.load(std::memory_order_relaxed); }
+  int64_t Size() const { return FSize.load(std::memory_order_relaxed); }
   bool Busy() const { return FBusy.load(); }
 
 protected:
   // Read by a sink's Progress on another thread while the worker delivers.
-  std::atomic<int32_t> FPosition{0};
-  std::atomic<int32_t> FSize{0};
+  std::atomic<int64_t> FPosition{0};
+  std::atomic<int64_t> FSize{0};
   std::atomic<bool> FBusy{false};
   int32_t FBufStart = 1;  // 1-based index of the next unread byte of the decode buffer
   int32_t FBufEnd = 0;    // index of the last valid byte; FBufStart > FBufEnd: used up
@@ -93,20 +99,20 @@ public:
 
   virtual void OpenFile() = 0;
   virtual void CloseFile() = 0;
-  virtual bool Seek(int32_t sampleNumber) = 0;
+  virtual bool Seek(int64_t sampleNumber) = 0;
 
   const std::string& FileName() const { return FFileName; }
   void SetFileName(const std::string& value) { FFileName = value; }
   bool Loop() const { return FLoop; }
   void SetLoop(bool value) { FLoop = value; }
-  int32_t StartSample() const { return FStartSample; }
-  void SetStartSample(int32_t value) { FStartSample = value; }
-  int32_t EndSample() const { return FEndSample; }
-  void SetEndSample(int32_t value) { FEndSample = value; }
+  int64_t StartSample() const { return FStartSample; }
+  void SetStartSample(int64_t value) { FStartSample = value; }
+  int64_t EndSample() const { return FEndSample; }
+  void SetEndSample(int64_t value) { FEndSample = value; }
 
   bool Valid() const { return FValid; }
   int32_t OpenCount() const { return FOpenCount; }
-  int32_t TotalSamples() const { return FTotalSamples; }
+  int64_t TotalSamples() const { return FTotalSamples; }
 
 protected:
   std::string FFileName;
@@ -116,9 +122,9 @@ protected:
   int32_t FSR = 0;
   int32_t FChan = 0;
   bool FLoop = false;
-  int32_t FStartSample = 0;
-  int32_t FEndSample = -1;
-  int32_t FTotalSamples = 0;
+  int64_t FStartSample = 0;
+  int64_t FEndSample = -1;
+  int64_t FTotalSamples = 0;
 
   // A cached format value, read inside an OpenFile/CloseFile pair when the source is seekable,
   // so a caller may ask before Init and an open run's file stays open.

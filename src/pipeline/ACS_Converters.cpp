@@ -61,9 +61,14 @@ void TACSBufferedConverter::Init() {
   FEndOfInput = false;
   FWide = WideInput();
   FReadSize = FWide ? 32768 : 16384;
-  const auto inputSize = static_cast<uint32_t>(input.Size());
-  // Logical shift and 32-bit doubling: an unknown size of -1 becomes 0x7FFFFFFF or -2.
-  FSize = static_cast<int32_t>(FWide ? inputSize >> 1 : inputSize << 1);
+  const int64_t inputSize = input.Size();
+  if (inputSize < 0) {
+    // An unknown size keeps its 32-bit reading: a logical shift gives 0x7FFFFFFF, doubling -2.
+    const auto bits = static_cast<uint32_t>(inputSize);
+    FSize = static_cast<int32_t>(FWide ? bits >> 1 : bits << 1);
+  } else {
+    FSize = FWide ? inputSize / 2 : inputSize * 2;
+  }
 }
 
 void TACSBufferedConverter::Flush() {
@@ -106,9 +111,10 @@ int32_t TACSBufferedConverter::GetData(std::span<uint8_t> buffer) {
   FBufStart += n;
   // Follows the input's progress rather than the bytes copied, so a sink's Progress stays right.
   const TACSInput* input = FInput;
-  const int32_t inputSize = input != nullptr ? input->Size() : 0;
+  const int64_t inputSize = input != nullptr ? input->Size() : 0;
   if (inputSize > 0) {
-    FPosition = RoundHalfEven(static_cast<double>(Size()) / inputSize * input->Position());
+    FPosition = RoundHalfEven64(static_cast<double>(Size()) / static_cast<double>(inputSize) *
+                                static_cast<double>(input->Position()));
   }
   return n;
 }
@@ -118,6 +124,14 @@ int32_t TACSBufferedConverter::GetData(std::span<uint8_t> buffer) {
 int32_t TSampleConverter::GetBitsPerSample() { return RequireInput().GetBitsPerSample() == 16 ? 8 : 16; }
 int32_t TSampleConverter::GetChannels() { return RequireInput().GetChannels(); }
 int32_t TSampleConverter::GetSampleRate() { return RequireInput().GetSampleRate(); }
+
+TPcmFormat TSampleConverter::GetFormat() {
+  TPcmFormat format = RequireInput().GetFormat();
+  format.BitsPerSample = format.BitsPerSample == 16 ? 8 : 16;
+  format.Kind = TSampleKind::skInteger;
+  return format;
+}
+
 bool TSampleConverter::WideInput() { return RequireInput().GetBitsPerSample() == 16; }
 
 int32_t TSampleConverter::ConvertInPlace(int32_t total, bool wide) {
@@ -134,6 +148,16 @@ int32_t TSampleConverter::ConvertInPlace(int32_t total, bool wide) {
 int32_t TMSConverter::GetBitsPerSample() { return 16; }
 int32_t TMSConverter::GetChannels() { return RequireInput().GetChannels() == 1 ? 2 : 1; }
 int32_t TMSConverter::GetSampleRate() { return RequireInput().GetSampleRate(); }
+
+TPcmFormat TMSConverter::GetFormat() {
+  TPcmFormat format = RequireInput().GetFormat();
+  format.BitsPerSample = 16;
+  format.Kind = TSampleKind::skInteger;
+  format.Channels = format.Channels == 1 ? 2 : 1;
+  format.ChannelMask = 0;
+  return format;
+}
+
 bool TMSConverter::WideInput() { return RequireInput().GetChannels() == 2; }
 
 int32_t TMSConverter::ConvertInPlace(int32_t total, bool wide) {

@@ -36,6 +36,7 @@ public:
   int32_t GetBitsPerSample() override;
   int32_t GetChannels() override;
   int32_t GetSampleRate() override;
+  TPcmFormat GetFormat() override;
 
 protected:
   bool WideInput() override;
@@ -49,6 +50,7 @@ public:
   int32_t GetBitsPerSample() override;
   int32_t GetChannels() override;
   int32_t GetSampleRate() override;
+  TPcmFormat GetFormat() override;
 
   TMSConverterMode Mode() const { return FMode; }
   void SetMode(TMSConverterMode value) { FMode = value; }

@@ -28,7 +28,7 @@ void TMemorySource::Init() {
   ++InitCount;
   FOffset = 0;
   FPosition = 0;
-  FSize = AnnouncedSize.value_or(static_cast<int32_t>(FBytes.size()));
+  FSize = AnnouncedSize.value_or(static_cast<int64_t>(FBytes.size()));
   FBusy = true;
 }
 

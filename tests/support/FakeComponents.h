@@ -27,7 +27,7 @@ public:
   // At most this many bytes per GetData call.
   int32_t MaxPerCall = 1 << 30;
   // Size announced after Init; the byte count when unset.
-  std::optional<int32_t> AnnouncedSize;
+  std::optional<int64_t> AnnouncedSize;
   // GetData throws once this many bytes were delivered.
   std::optional<size_t> FailAfter;
   int InitCount = 0;

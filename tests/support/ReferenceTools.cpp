@@ -10,7 +10,7 @@ namespace testing_support {
 namespace {
 const char* const Python = "/usr/bin/python3";
 // The script lies beside this file in the source tree.
-std::string Script() { return (std::filesystem::path(__FILE__).parent_path() / "mutagen_tags.py").string(); }
+std::string Script() { return (std::filesystem::path(KESTRUNE_TEST_SUPPORT_DIR) / "mutagen_tags.py").string(); }
 }  // namespace
 
 bool HaveMutagen() {

@@ -134,6 +134,33 @@ TEST(MSConverter, SizesFollowTheDirection) {
   EXPECT_EQ(Drain(stage).size(), 20u) << "an unknown size must not break the delivery";
 }
 
+TEST(MSConverter, SizesBeyond2GiBDoNotWrap) {
+  TMemorySource mono(std::vector<uint8_t>(10), 16, 1, 44100);
+  mono.AnnouncedSize = int64_t{3} << 30;
+  TMSConverter stage;
+  stage.SetInput(&mono);
+  stage.Init();
+  EXPECT_EQ(stage.Size(), int64_t{6} << 30);
+  stage.Flush();
+  TMemorySource stereo(std::vector<uint8_t>(10), 16, 2, 44100);
+  stereo.AnnouncedSize = int64_t{5} << 30;
+  stage.SetInput(&stereo);
+  stage.Init();
+  EXPECT_EQ(stage.Size(), int64_t{5} << 29);
+  stage.Flush();
+}
+
+TEST(Stages, ReportTheFormatTheyDeliver) {
+  TMemorySource source(std::vector<uint8_t>(10), 8, 1, 22050);
+  EXPECT_EQ(source.GetFormat(), (TPcmFormat{8, TSampleKind::skInteger, 1, 22050, 0}));
+  TSampleConverter widen;
+  widen.SetInput(&source);
+  EXPECT_EQ(widen.GetFormat(), (TPcmFormat{16, TSampleKind::skInteger, 1, 22050, 0}));
+  TMSConverter stereo;
+  stereo.SetInput(&widen);
+  EXPECT_EQ(stereo.GetFormat(), (TPcmFormat{16, TSampleKind::skInteger, 2, 22050, 0}));
+}
+
 TEST(MSConverter, AfterTheEndTheInputIsNotAskedAgain) {
   TMemorySource source(Samples16({1, 2, 3}), 16, 1, 44100);
   TMSConverter stage;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
 #include "support/TestSupport.h"
@@ -185,6 +186,29 @@ TEST_F(WaveInTest, DataChunkLongerThanTheFileIsReadToTheEnd) {
     EXPECT_EQ(source->Size(), 3000) << "Size is what can be delivered, so progress ends at 100";
     source->CloseFile();
   }
+}
+
+TEST_F(WaveInTest, DataBeyond2GiBIsCountedWhole) {
+  constexpr uint32_t dataSize = 0xC0000000u;  // 3 GiB
+  auto file = PcmWaveFile(2, 44100, 16, {});
+  for (int i = 0; i < 4; ++i) {
+    file[40 + i] = static_cast<uint8_t>(dataSize >> (8 * i));
+  }
+  const std::string path = Write(file);
+  std::filesystem::resize_file(path, 44 + static_cast<uintmax_t>(dataSize));  // sparse: no disk used
+  TWaveIn source;
+  source.SetFileName(path);
+  source.OpenFile();
+  EXPECT_EQ(source.Size(), int64_t{dataSize});
+  EXPECT_EQ(source.TotalSamples(), int64_t{dataSize} / 4);
+  source.CloseFile();
+  EXPECT_EQ(source.GetTotalTime(), 18261);
+  source.SetStartSample(int64_t{dataSize} / 4 - 1000);
+  source.Init();
+  EXPECT_EQ(source.Size(), 4000);
+  std::vector<uint8_t> buffer(8192);
+  EXPECT_EQ(source.GetData(buffer), 4000) << "read from the seek target past 2 GiB";
+  source.Flush();
 }
 
 TEST_F(WaveInTest, StartAndEndSampleCutTheDelivery) {

@@ -77,7 +77,7 @@ public:
   int32_t GetData(std::span<uint8_t> buffer) override;
   void OpenFile() override;
   void CloseFile() override;
-  bool Seek(int32_t sampleNumber) override;
+  bool Seek(int64_t sampleNumber) override;
 
 private:
   int32_t CachedFormat(const int32_t& value);

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <climits>
+
 #include "formats/ape/ACS_MAC.h"
 
 TMACIn::TMACIn() {
@@ -79,8 +82,8 @@ void TMACIn::Refill() {
     }
     FBufEnd += bytes;
     if (FEndSample != -1) {
-      const int64_t limit = static_cast<int64_t>(FEndSample - FStartSample) * frameBytes;
-      const int64_t reached = static_cast<int64_t>(Position()) + FBufEnd;
+      const int64_t limit = (FEndSample - FStartSample) * frameBytes;
+      const int64_t reached = Position() + FBufEnd;
       if (reached >= limit) {
         FBufEnd = static_cast<int32_t>(std::max<int64_t>(limit - Position(), 0));
         FEndOfStream = true;
@@ -106,12 +109,13 @@ int32_t TMACIn::GetData(std::span<uint8_t> buffer) {
   return CopyFromBuffer(FBuffer.data(), buffer);
 }
 
-bool TMACIn::Seek(int32_t sampleNumber) {
+bool TMACIn::Seek(int64_t sampleNumber) {
   if (!FSeekable) {
     return false;
   }
   OpenFile();
-  FAPEDecompress->Seek(sampleNumber);
+  // The library's block numbers are 32-bit.
+  FAPEDecompress->Seek(static_cast<int>(std::clamp<int64_t>(sampleNumber, INT32_MIN, INT32_MAX)));
   CloseFile();
   return true;
 }

@@ -32,7 +32,7 @@ void TDX9In::OpenFile() {
     FChan = format.Channels;
     // The exact playing time in whole frames, so Progress ends at 100 rather than past it.
     const int64_t frames = (FReader->StreamDuration() * FSR + TicksPerSecond / 2) / TicksPerSecond;
-    FSize = static_cast<int32_t>(std::min<int64_t>(frames, INT32_MAX / FrameBytes()) * FrameBytes());
+    FSize = frames * FrameBytes();
     FTotalSamples = Size() / FrameBytes();
     FSeekable = true;
   }
@@ -60,14 +60,14 @@ void TDX9In::Flush() {
   FSeekRequest = 0;
 }
 
-bool TDX9In::Seek(int32_t sampleNumber) {
+bool TDX9In::Seek(int64_t sampleNumber) {
   FSeekRequest = sampleNumber;
   return false;
 }
 
 void TDX9In::ApplySeekRequest() {
-  const int64_t bytes = std::clamp<int64_t>(static_cast<int64_t>(FSeekRequest) * FrameBytes(), 0, Size());
-  FPosition = static_cast<int32_t>(bytes);
+  const int64_t bytes = std::clamp<int64_t>(FSeekRequest * FrameBytes(), 0, Size());
+  FPosition = bytes;
   // The time comes from the frame and the rate: a whole number of time units per byte would
   // drift by up to a percent over a long stream.
   FReader->SetPosition(bytes / FrameBytes() * TicksPerSecond / FSR);

@@ -25,12 +25,12 @@ public:
   void Flush() override;
   void OpenFile() override;
   void CloseFile() override;
-  bool Seek(int32_t sampleNumber) override;
+  bool Seek(int64_t sampleNumber) override;
 
 protected:
   std::unique_ptr<TcbAudioFileReader> FReader;
   std::vector<uint8_t> FDecodeBuffer;
-  int32_t FSeekRequest = 0;
+  int64_t FSeekRequest = 0;
 
 private:
   int32_t FrameBytes() const { return FChan * (FBPS / 8); }

@@ -109,10 +109,9 @@ struct TFLACInCallbacks {
       source.FValid = false;
       source.FInvalidReason = std::to_string(source.FBPS) + " bits per sample";
     }
-    source.FTotalSamples = static_cast<int32_t>(static_cast<uint32_t>(info.total_samples & 0xFFFFFFFFu));
-    source.FSize = static_cast<int32_t>(static_cast<uint32_t>(source.FBPS / 8) *
-                                        static_cast<uint32_t>(source.FTotalSamples) *
-                                        static_cast<uint32_t>(source.FChan));
+    // The stream information holds 36 bits of sample count.
+    source.FTotalSamples = static_cast<int64_t>(info.total_samples);
+    source.FSize = source.FBPS / 8 * source.FTotalSamples * source.FChan;
     source.FMinFrameSize = info.min_framesize;
   }
 
@@ -271,8 +270,8 @@ int32_t TFLACIn::GetData(std::span<uint8_t> buffer) {
     }
     int32_t count = FFrameBytes;
     // Only a range the caller asked for ends before the decoder's end of stream.
-    if (FEndSample != -1 && Size() >= 0 && Position() + static_cast<int64_t>(count) > Size()) {
-      count = std::max(Size() - Position(), 0);
+    if (FEndSample != -1 && Size() >= 0 && Position() + count > Size()) {
+      count = static_cast<int32_t>(std::max<int64_t>(Size() - Position(), 0));
       if (count == 0) {
         FEndOfStream = true;
         if (!FLoop || Size() == 0) {
@@ -288,21 +287,21 @@ int32_t TFLACIn::GetData(std::span<uint8_t> buffer) {
   return CopyFromBuffer(FFrameBuffer.data(), buffer);
 }
 
-bool TFLACIn::Seek(int32_t sampleNumber) {
+bool TFLACIn::Seek(int64_t sampleNumber) {
   if (FDecoder == nullptr || !FValid) {
     return false;
   }
   const TFLACBinding& lib = FLACLibrary();
   FFrameWritten = false;
   // The library decodes the frame that holds the target and hands it over starting at the target.
-  const bool ok = lib.FLAC__stream_decoder_seek_absolute(AsDecoder(FDecoder.get()),
-                                                          static_cast<FLAC__uint64>(static_cast<uint32_t>(sampleNumber)));
+  const bool ok =
+      lib.FLAC__stream_decoder_seek_absolute(AsDecoder(FDecoder.get()), static_cast<FLAC__uint64>(sampleNumber));
   if (!ok) {
     lib.FLAC__stream_decoder_reset(AsDecoder(FDecoder.get()));
   }
   FSeekFramePending = ok && FFrameWritten;
   FEndOfStream = false;
-  FPosition = static_cast<int32_t>(static_cast<uint32_t>(sampleNumber) * static_cast<uint32_t>(FBytesPerSampleFrame));
+  FPosition = sampleNumber * FBytesPerSampleFrame;
   FBufStart = 1;
   FBufEnd = 0;
   return ok;

@@ -105,7 +105,7 @@ public:
   void Init() override;
   void OpenFile() override;
   void CloseFile() override;
-  bool Seek(int32_t sampleNumber) override;
+  bool Seek(int64_t sampleNumber) override;
 
 private:
   friend struct TVorbisInCallbacks;

@@ -131,8 +131,8 @@ void TVorbisIn::OpenFile() {
     FTotalSamples = 0;
     FSize = -1;
   } else {
-    FTotalSamples = static_cast<int32_t>(static_cast<uint32_t>(total & 0xFFFFFFFF));
-    FSize = static_cast<int32_t>(static_cast<uint32_t>(FTotalSamples) * 2u * static_cast<uint32_t>(FChan));
+    FTotalSamples = total;
+    FSize = total * 2 * FChan;
   }
   FCurrentSection = -1;
   ++FOpenCount;
@@ -182,8 +182,8 @@ void TVorbisIn::FillBuffer() {
       FCurrentSection = section;
     }
     FBufEnd += static_cast<int32_t>(n);
-    if (Size() >= 0 && Position() + static_cast<int64_t>(FBufEnd) >= Size()) {
-      FBufEnd = std::max(Size() - Position(), 0);
+    if (Size() >= 0 && Position() + FBufEnd >= Size()) {
+      FBufEnd = static_cast<int32_t>(std::max<int64_t>(Size() - Position(), 0));
       if (FBufEnd == 0) {
         FEndOfStream = true;
       }
@@ -208,13 +208,13 @@ int32_t TVorbisIn::GetData(std::span<uint8_t> buffer) {
   return CopyFromBuffer(FDecodeBuffer.data(), buffer);
 }
 
-bool TVorbisIn::Seek(int32_t sampleNumber) {
+bool TVorbisIn::Seek(int64_t sampleNumber) {
   if (!FSeekable) {
     return false;
   }
   OpenFile();
   if (FFileOpen) {
-    VorbisFileLibrary().ov_pcm_seek(&FState->File, static_cast<ogg_int64_t>(sampleNumber));
+    VorbisFileLibrary().ov_pcm_seek(&FState->File, sampleNumber);
   }
   CloseFile();
   return true;

@@ -23,7 +23,7 @@ public:
   int32_t GetData(std::span<uint8_t> buffer) override;
   void OpenFile() override;
   void CloseFile() override;
-  bool Seek(int32_t sampleNumber) override;
+  bool Seek(int64_t sampleNumber) override;
 
   TWavType WavType() const { return FWavType; }
   uint16_t DataOffset() const { return FDataOffset; }
@@ -106,7 +106,7 @@ private:
   void CompleteHeader();
 
   // IMA ADPCM output (ACS_Wave_OutDvi.cpp)
-  void PrepareDvi(const TWaveFormat& format, int32_t inputSize);
+  void PrepareDvi(const TWaveFormat& format, int64_t inputSize);
   bool OutputDviBlock();
   void CompleteDviFact();
 

@@ -60,9 +60,8 @@ void TWaveIn::ReadWaveHeader() {
     const int32_t frameSize = FBPS / 8 * FChan;
     const int64_t available = std::max<int64_t>(FStream->Size() - info.DataOffset, 0);
     int64_t bytes = std::min<int64_t>(info.DataSize, available);
-    bytes = std::min<int64_t>(bytes, INT32_MAX);
     bytes -= bytes % frameSize;
-    FSize = static_cast<int32_t>(bytes);
+    FSize = bytes;
   }
 }
 
@@ -111,7 +110,7 @@ void TWaveIn::CloseFile() {
   }
 }
 
-bool TWaveIn::Seek(int32_t sampleNumber) {
+bool TWaveIn::Seek(int64_t sampleNumber) {
   if (!FSeekable) {
     return false;
   }
@@ -122,16 +121,16 @@ bool TWaveIn::Seek(int32_t sampleNumber) {
     switch (FWavType) {
       case wtPCM:
       case wtACM:  // the converted image is PCM, so a frame has a place in it
-        position = static_cast<int64_t>(sampleNumber) * (FBPS / 8) * FChan + FDataOffset;
+        position = sampleNumber * (FBPS / 8) * FChan + FDataOffset;
         break;
       case wtDVIADPCM:
         if (FDviSamplesPerBlock > 0) {
-          position = static_cast<int64_t>(sampleNumber / FDviSamplesPerBlock) * FDviBlockAlign + FDataOffset;
+          position = sampleNumber / FDviSamplesPerBlock * FDviBlockAlign + FDataOffset;
         }
         break;
       case wtMSADPCM:
         if (FMsSamplesPerBlock > 0) {
-          position = static_cast<int64_t>(sampleNumber / FMsSamplesPerBlock) * FMsBlockAlign + FDataOffset;
+          position = sampleNumber / FMsSamplesPerBlock * FMsBlockAlign + FDataOffset;
         }
         break;
       default:
@@ -151,8 +150,8 @@ int32_t TWaveIn::RefillPcm() {
     return 0;
   }
   auto count = static_cast<int32_t>(FStream->Read(FDecodeBuffer));
-  if (Position() + static_cast<int64_t>(count) >= Size()) {
-    count = Size() - Position();
+  if (Position() + count >= Size()) {
+    count = static_cast<int32_t>(Size() - Position());
   }
   return count;
 }

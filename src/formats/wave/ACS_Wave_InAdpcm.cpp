@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cstring>
 
 #include "formats/wave/ACS_Wave.h"
@@ -46,9 +45,7 @@ void TWaveIn::OpenAdpcm() {
   const int32_t factSamples = FWavType == wtDVIADPCM ? FDviFactSamples : FMsFactSamples;
   FBPS = 16;
   FTotalSamples = factSamples;
-  const int64_t frameSize = 2 * static_cast<int64_t>(FChan);
-  const int64_t size = std::min<int64_t>(frameSize * factSamples, INT32_MAX / frameSize * frameSize);
-  FSize = static_cast<int32_t>(size);
+  FSize = 2 * static_cast<int64_t>(FChan) * factSamples;
 }
 
 int32_t TWaveIn::Refill() {

@@ -28,11 +28,12 @@ bool DviBlockSizeFits(int32_t blockSize, int32_t channels) {
   return channels == 1 || (blockSize - 8) % 8 == 0;
 }
 
-std::array<uint8_t, DviHeaderSize> BuildDviHeader(const TWaveFormat& format, uint16_t blockSize, int32_t inputSize) {
+std::array<uint8_t, DviHeaderSize> BuildDviHeader(const TWaveFormat& format, uint16_t blockSize, int64_t inputSize) {
   const int32_t samplesPerBlock = DviSamplesPerBlock(blockSize, format.Channels);
   // The sizes announced here are completed from what was written when the run ends.
-  const int32_t frames = inputSize / (format.BitsPerSample / 8) / format.Channels;
-  const auto dataSize = static_cast<uint32_t>(RoundHalfEven(static_cast<double>(frames) / samplesPerBlock)) * blockSize;
+  const int64_t frames = inputSize / (format.BitsPerSample / 8) / format.Channels;
+  const uint32_t dataSize =
+      AnnouncedSize32(RoundHalfEven64(static_cast<double>(frames) / samplesPerBlock) * static_cast<int64_t>(blockSize));
   std::array<uint8_t, DviHeaderSize> header{};
   std::memcpy(header.data(), "RIFF", 4);
   PutLe32(header.data() + 4, dataSize + 52);
@@ -48,7 +49,7 @@ std::array<uint8_t, DviHeaderSize> BuildDviHeader(const TWaveFormat& format, uin
   PutLe16(header.data() + 38, static_cast<uint16_t>(samplesPerBlock));
   std::memcpy(header.data() + 40, "fact", 4);
   PutLe32(header.data() + 44, 4);
-  PutLe32(header.data() + 48, static_cast<uint32_t>(frames));
+  PutLe32(header.data() + 48, AnnouncedSize32(frames));
   std::memcpy(header.data() + 52, "data", 4);
   PutLe32(header.data() + 56, dataSize);
   return header;
@@ -56,7 +57,7 @@ std::array<uint8_t, DviHeaderSize> BuildDviHeader(const TWaveFormat& format, uin
 
 }  // namespace
 
-void TWaveOut::PrepareDvi(const TWaveFormat& format, int32_t inputSize) {
+void TWaveOut::PrepareDvi(const TWaveFormat& format, int64_t inputSize) {
   if (format.BitsPerSample != 16) {
     throw EACSException("Cannot encode 8 bit sound into ADPCM.");
   }

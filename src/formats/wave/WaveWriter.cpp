@@ -16,10 +16,12 @@ void PutLe32(uint8_t* at, uint32_t value) {
 
 uint32_t ClampToUint32(int64_t value) { return static_cast<uint32_t>(std::clamp<int64_t>(value, 0, 0xFFFFFFFFll)); }
 
-std::array<uint8_t, 44> BuildPcmHeader(const TWaveFormat& format, int32_t dataSize) {
+uint32_t AnnouncedSize32(int64_t value) { return value < 0 ? static_cast<uint32_t>(value) : ClampToUint32(value); }
+
+std::array<uint8_t, 44> BuildPcmHeader(const TWaveFormat& format, int64_t dataSize) {
   std::array<uint8_t, 44> header{};
   const auto blockAlign = static_cast<uint16_t>(format.Channels * format.BitsPerSample / 8);
-  const auto data = static_cast<uint32_t>(dataSize);
+  const uint32_t data = AnnouncedSize32(dataSize);
   std::memcpy(header.data(), "RIFF", 4);
   PutLe32(header.data() + 4, data + 36);
   std::memcpy(header.data() + 8, "WAVEfmt ", 8);
