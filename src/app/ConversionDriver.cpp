@@ -4,8 +4,10 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "app/OutputName.h"
+#include "app/OutputPlan.h"
 #include "app/PlayListClass.h"
 #include "platform/TextUtils.h"
 
@@ -21,9 +23,12 @@ public:
 
 std::string Extension(const std::string& fileName) { return ToUpperAscii(fs::path(fileName).extension().string()); }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return fs::exists(b, error) && fs::equivalent(a, b, error);
+std::vector<std::string> InputFiles(const std::vector<TConversionRow>& rows) {
+  std::vector<std::string> files;
+  for (const TConversionRow& row : rows) {
+    files.push_back(row.FileName);
+  }
+  return files;
 }
 
 }  // namespace
@@ -65,7 +70,7 @@ bool TBatchResult::AllCompleted() const {
     return false;
   }
   for (const TRowResult& row : Rows) {
-    if (!row.Completed || row.Stopped) {
+    if ((!row.Completed || row.Stopped) && !row.Skipped) {
       return false;
     }
   }
@@ -179,6 +184,8 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   Observer().TotalProgress(0, fileCount);
 
   TOutputNames names;
+  // Every file of the list, checked or not, is the user's and is never written.
+  const TBatchInputs inputs(InputFiles(rows));
   for (int32_t i = 1; i <= fileCount && !FStopRequested; ++i) {
     const TConversionRow& row = rows[static_cast<size_t>(i - 1)];
     if (!row.Checked) {
@@ -188,11 +195,22 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
     TRowResult& outcome = result.Rows.emplace_back();
     outcome.Row = i;
     outcome.Input = row.FileName;
-    outcome.Output = names.Claim(BuildOutputName(FSettings.Integer(SettingNames::OutputFileNameFormat), i, folder,
-                                                 FFormatName, OutputTitle(row.Title, row.FileName), row.Artist));
-    FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
+    const TOutputChoice output =
+        ChooseOutput(BuildOutputName(FSettings.Integer(SettingNames::OutputFileNameFormat), i, folder, FFormatName,
+                                     OutputTitle(row.Title, row.FileName), row.Artist),
+                     static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles)), inputs, names);
+    outcome.Output = output.FileName;
     Observer().RowStarted(i, outcome.Input, outcome.Output);
-    RunRow(row, outcome);
+    if (output.Skip) {
+      outcome.Skipped = true;
+      Observer().RowStatus(i, "Skipped");
+    } else {
+      RunRow(row, output.Replace, outcome);
+    }
+    // Only a file that is there goes into the playlist; a stopped row's file is.
+    if (outcome.Completed) {
+      FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
+    }
     if (FStopRequested) {
       break;
     }
@@ -203,10 +221,10 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   return result;
 }
 
-void TConversionDriver::RunRow(const TConversionRow& row, TRowResult& result) {
+void TConversionDriver::RunRow(const TConversionRow& row, bool replace, TRowResult& result) {
   bool running = false;
   try {
-    StartChain(row, result);
+    StartChain(row, replace, result);
     running = true;
   } catch (const std::exception& error) {
     TDriverEvent failure{TDriverEvent::dkFailed, 0, error.what()};
@@ -215,7 +233,7 @@ void TConversionDriver::RunRow(const TConversionRow& row, TRowResult& result) {
   WaitForRow(result.Row, running, result);
 }
 
-void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result) {
+void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRowResult& result) {
   const std::string extension = Extension(row.FileName);
   const TSourceFormat* sourceFormat = FFormats.SourceFor(extension);
   if (sourceFormat == nullptr) {
@@ -228,16 +246,13 @@ void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result
   if (!sinkFormat.Create) {
     throw ERowFailure(sinkFormat.Format + " output is not available in this build");
   }
-  if (SameFile(row.FileName, result.Output)) {
-    throw ERowFailure("the output " + result.Output + " is the input file itself; it is left as it is");
-  }
-
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
 
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
+  sink.SetReplaceExisting(replace);
   if (sinkFormat.Configure) {
     sinkFormat.Configure(sink, TSinkSetup{FSettings, row, result.Row, FAppDir});
   }
@@ -270,7 +285,9 @@ TACSFileOut& TConversionDriver::SinkInstance(const TSinkFormat& format) {
     sink->SetOnProgress([this](TComponent* sender) {
       FWait.Post({TDriverEvent::dkProgress, static_cast<TACSOutput*>(sender)->Progress(), {}});
     });
-    sink->SetOnDone([this](TComponent*) { FWait.Post({TDriverEvent::dkDone, 0, {}}); });
+    sink->SetOnDone([this](TComponent* sender) {
+      FWait.Post({TDriverEvent::dkDone, 0, static_cast<TACSFileOut*>(sender)->OutputName()});
+    });
     sink->SetOnThreadException([this](TComponent*, const std::exception& error) {
       FWait.Post({TDriverEvent::dkFailed, 0, error.what()});
     });
@@ -279,21 +296,22 @@ TACSFileOut& TConversionDriver::SinkInstance(const TSinkFormat& format) {
 }
 
 void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& formatName) const {
+  // What is at the path is told as it is (a missing file, a folder, a loop of links) before a
+  // source tries to read it.
+  struct stat info {};
+  if (::stat(source.FileName().c_str(), &info) != 0) {
+    throw ERowFailure(std::string("cannot open (") + std::strerror(errno) + ")");
+  }
+  if (S_ISDIR(info.st_mode)) {
+    throw ERowFailure("cannot open (it is a folder)");
+  }
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
   const bool valid = source.Valid();
   source.CloseFile();
-  if (valid) {
-    return;
+  if (!valid) {
+    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
   }
-  std::error_code error;
-  if (!fs::exists(source.FileName(), error)) {
-    throw ERowFailure(std::string("cannot open (") + std::strerror(ENOENT) + ")");
-  }
-  if (fs::is_directory(source.FileName(), error)) {
-    throw ERowFailure("cannot open (it is a folder)");
-  }
-  throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
 }
 
 TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {
@@ -320,7 +338,11 @@ void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, T
         finished = true;
         result.Completed = true;
         result.Stopped = FStopRequested;
-        Observer().RowStatus(row, "Complete");
+        if (!event.Message.empty() && event.Message != result.Output) {
+          result.Output = event.Message;
+          Observer().RowOutput(row, result.Output);
+        }
+        Observer().RowStatus(row, result.Stopped ? "Stopped" : "Complete");
         break;
       case TDriverEvent::dkFailed:
         failed = true;
@@ -357,8 +379,11 @@ void TConversionDriver::Stop() {
 
 void TConversionDriver::FinishBatch(TBatchResult& result) {
   FConverting = false;
+  // The playlist comes first, so the front learns of it with the rest of the batch's result.
+  SavePlaylist(result);
+  FPlaylist.reset();
   Observer().BatchEnded(result);
-  bool failed = false;
+  bool failed = !result.PlaylistError.empty();
   for (const TRowResult& row : result.Rows) {
     failed = failed || !row.Message.empty();
   }
@@ -366,22 +391,23 @@ void TConversionDriver::FinishBatch(TBatchResult& result) {
   if (FSettings.Boolean(SettingNames::InformWhenDone) && !failed) {
     Observer().Inform("Operation complete successful", "All Done");
   }
-  SavePlaylist(result);
-  FPlaylist.reset();
 }
 
 void TConversionDriver::SavePlaylist(TBatchResult& result) {
   const std::string folder = OutputFolder(FSettings);
-  switch (FSettings.Integer(SettingNames::SavePlayList)) {
-    case 1:
-      result.PlaylistFile = PlaylistBaseName(folder) + ".m3u";
-      FPlaylist->SaveM3U(result.PlaylistFile);
-      break;
-    case 2:
-      result.PlaylistFile = PlaylistBaseName(folder) + ".pls";
-      FPlaylist->SavePLS(result.PlaylistFile);
-      break;
-    default:
-      break;
+  // A new file every time: an earlier playlist of the same day is kept.
+  try {
+    switch (FSettings.Integer(SettingNames::SavePlayList)) {
+      case 1:
+        result.PlaylistFile = FPlaylist->SaveM3U(PlaylistBaseName(folder) + ".m3u");
+        break;
+      case 2:
+        result.PlaylistFile = FPlaylist->SavePLS(PlaylistBaseName(folder) + ".pls");
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception& error) {
+    result.PlaylistError = error.what();
   }
 }

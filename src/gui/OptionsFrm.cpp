@@ -381,6 +381,8 @@ void TOptionsFrm::BuildFilePage() {
   grid->addWidget(NamedLabel("Label7", "Example:", group), 2, 0);
   grid->addWidget(Label8, 2, 1);
   cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
+  cmbExistingFiles =
+      AddCombo(grid, 4, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);
