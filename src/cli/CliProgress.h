@@ -81,7 +81,6 @@ public:
   void RowStatus(int32_t row, const std::string& status) override;
   void RowFailed(int32_t row, const std::string& message) override;
   void TotalProgress(int32_t position, int32_t maximum) override;
-  void RowOutput(int32_t row, const std::string& output) override;
   void BatchEnded(const TBatchResult& result) override;
   void WaitForRow(TRowWait& wait) override;
   bool ContinueAfterFailure() const override { return true; }
