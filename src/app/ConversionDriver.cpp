@@ -235,6 +235,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
+  RequireStagedFormat(source.GetFormat());
 
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
@@ -294,6 +295,18 @@ void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& forma
     throw ERowFailure("cannot open (it is a folder)");
   }
   throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+}
+
+void TConversionDriver::RequireStagedFormat(const TPcmFormat& format) {
+  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
+  // refused rather than handed to a sink that would write it as what it is not.
+  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
+      format.Channels <= 2) {
+    return;
+  }
+  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
+  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
+                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
 }
 
 TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {

@@ -8,6 +8,7 @@
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "app/ConversionDriver.h"
+#include "app/InputFormats.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
 #include "app/Settings.h"
@@ -41,10 +42,8 @@ std::string ProgramDir() {
   return error ? std::string(".") : self.parent_path().string();
 }
 
-// The files the window's list takes: the six extensions in any case.
-bool AudioFile(const std::string& fileName) {
-  return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
-}
+// The files the window's list takes: the input table's extensions in any case.
+bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
 // Prints each file's record as one JSON object per line.
 int PrintInfo(const std::vector<std::string>& files) {
@@ -63,8 +62,8 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     if (AudioFile(file)) {
       rows.push_back(ReadConversionRow(file));
     } else {
-      std::fprintf(stderr, "%s: not converted: only .wav, .mp3, .ogg, .wma, .ape and .flac files are read\n",
-                   file.c_str());
+      std::fprintf(stderr, "%s: not converted: only files named %s are read\n", file.c_str(),
+                   InputExtensionList().c_str());
       ++skipped;
     }
   }

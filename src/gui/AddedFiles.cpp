@@ -1,25 +1,21 @@
 #include "gui/AddedFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
+
+#include "app/InputFormats.h"
+#include "platform/TextUtils.h"
 
 namespace fs = std::filesystem;
 
-bool IsSupportedAudioName(const std::string& name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
-    return false;
+bool IsSupportedAudioName(const std::string& name) { return InputFormatFor(name) != nullptr; }
+
+std::string AudioFilesFilter() {
+  std::string patterns;
+  for (const TInputFormat& format : InputFormats()) {
+    patterns += (patterns.empty() ? "*" : " *") + ToLowerAscii(format.Extension) + " *" + std::string(format.Extension);
   }
-  std::string extension = name.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  for (const char* known : {".MP3", ".WMA", ".OGG", ".APE", ".FLAC", ".WAV"}) {
-    if (extension == known) {
-      return true;
-    }
-  }
-  return false;
+  return "Audio files (" + patterns + ")";
 }
 
 namespace {

@@ -1,13 +1,15 @@
 #pragma once
 
-// Which of the names given to the list become rows: files with one of the six audio extensions,
-// and the audio files inside a named folder.
+// Which of the names given to the list become rows: files with an extension of the input table
+// (app/InputFormats.h), and the audio files inside a named folder.
 
 #include <string>
 #include <vector>
 
-// ".MP3", ".WMA", ".OGG", ".APE", ".FLAC" or ".WAV" in any case.
+// An extension of the input table, in any case.
 bool IsSupportedAudioName(const std::string& name);
+// The open dialog's filter of those extensions: "Audio files (*.wav *.WAV ...)".
+std::string AudioFilesFilter();
 
 // The names in order, each folder replaced by the supported files below it (recursively, sorted by
 // path); other names are dropped. A name is kept exactly as given.

@@ -265,6 +265,7 @@ void TFrmConverter::AddFiles(QStringList& names) {
 void TFrmConverter::ToolButton1Click() {
   QFileDialog dialog(this, QStringLiteral("Open Files"));
   dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilters({QString::fromStdString(AudioFilesFilter()), QStringLiteral("All files (*)")});
   dialog.setOption(QFileDialog::ReadOnly, false);
   dialog.setSizeGripEnabled(true);
   if (dialog.exec() == QDialog::Accepted) {
