@@ -337,7 +337,9 @@ void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, T
         break;
       case TDriverEvent::dkFailed:
         failed = true;
-        result.Message = result.Input + ": " + event.Message;
+        // A component's message that names the input already is not prefixed with it again.
+        result.Message = event.Message.starts_with(result.Input + ": ") ? event.Message
+                                                                         : result.Input + ": " + event.Message;
         Observer().RowFailed(row, result.Message);
         break;
     }

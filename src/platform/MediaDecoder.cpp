@@ -51,7 +51,11 @@ bool TMediaDecoder::OpenCodec(const AVCodecParameters* stream, int codecId, TMed
   const auto id = static_cast<AVCodecID>(codecId);
   const AVCodec* decoder = avcodec_find_decoder(id);
   if (decoder == nullptr) {
-    FProblem = std::string("its audio codec (") + avcodec_get_name(id) + ") cannot be decoded";
+    // A codec FFmpeg does not even know is named by the container's tag for it.
+    char tag[AV_FOURCC_MAX_STRING_SIZE] = {};
+    const bool tagged = id == AV_CODEC_ID_NONE && stream != nullptr && stream->codec_tag != 0;
+    const std::string name = tagged ? av_fourcc_make_string(tag, stream->codec_tag) : avcodec_get_name(id);
+    FProblem = "its audio codec (" + name + ") cannot be decoded";
     return false;
   }
   FCodec.reset(avcodec_alloc_context3(decoder));
@@ -71,7 +75,12 @@ bool TMediaDecoder::Open(const AVCodecParameters& stream, TMediaOutput output) {
     return false;
   }
   const AVCodecContext& codec = *FCodec;
-  FLayout = SampleLayoutFor(codec.sample_fmt, codec.bits_per_raw_sample, codec.ch_layout, codec.sample_rate, FProblem);
+  // Some decoders learn the speakers only from their first frame, which the demuxer has decoded
+  // already to fill in the stream's parameters.
+  const bool named = stream.ch_layout.order != AV_CHANNEL_ORDER_UNSPEC &&
+                     stream.ch_layout.nb_channels == codec.ch_layout.nb_channels;
+  FLayout = SampleLayoutFor(codec.sample_fmt, codec.bits_per_raw_sample, named ? stream.ch_layout : codec.ch_layout,
+                            codec.sample_rate, FProblem);
   if (output == moSixteenBit && codec.ch_layout.nb_channels > MaxPcmChannels) {
     // Mixed to stereo, however many channels the stream has.
     FProblem.clear();
