@@ -75,28 +75,24 @@ bool TMediaDecoder::Open(const AVCodecParameters& stream, TMediaOutput output) {
     return false;
   }
   const AVCodecContext& codec = *FCodec;
+  if (output == moSixteenBit) {
+    // Any stream is mixed and converted to this, frame by frame.
+    if (codec.ch_layout.nb_channels <= 0 || codec.sample_rate <= 0) {
+      FProblem = "its audio stream names no channels or no rate";
+      return false;
+    }
+    FLayout.Format.Channels = codec.ch_layout.nb_channels == 1 ? 1 : 2;
+    FLayout.Format.SampleRate = codec.sample_rate;
+    FLayout.Format.ChannelMask = DefaultChannelMask(FLayout.Format.Channels);
+    return true;
+  }
   // Some decoders learn the speakers only from their first frame, which the demuxer has decoded
   // already to fill in the stream's parameters.
   const bool named = stream.ch_layout.order != AV_CHANNEL_ORDER_UNSPEC &&
                      stream.ch_layout.nb_channels == codec.ch_layout.nb_channels;
   FLayout = SampleLayoutFor(codec.sample_fmt, codec.bits_per_raw_sample, named ? stream.ch_layout : codec.ch_layout,
                             codec.sample_rate, FProblem);
-  if (output == moSixteenBit && codec.ch_layout.nb_channels > MaxPcmChannels) {
-    // Mixed to stereo, however many channels the stream has.
-    FProblem.clear();
-    FLayout.Format.Channels = 2;
-    FLayout.Format.SampleRate = codec.sample_rate;
-  }
-  if (!FProblem.empty()) {
-    return false;
-  }
-  if (output == moSixteenBit) {
-    FLayout.Format.BitsPerSample = 16;
-    FLayout.Format.Kind = TSampleKind::skInteger;
-    FLayout.Format.Channels = codec.ch_layout.nb_channels == 1 ? 1 : 2;
-    FLayout.Format.ChannelMask = DefaultChannelMask(FLayout.Format.Channels);
-  }
-  return true;
+  return FProblem.empty();
 }
 
 bool TMediaDecoder::OpenMpegAudio(uint16_t channels, uint32_t sampleRate) {
