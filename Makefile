@@ -4,7 +4,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-tsan fuzz-smoke run bench clean
+.PHONY: all deps build test test-tsan fuzz-smoke package-check deb run bench clean
 
 all: build
 
@@ -17,9 +17,11 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Every test of the ordinary build, then the pipeline stress test under ThreadSanitizer.
+# Every test of the ordinary build, the installed tree and the .deb made from that same build,
+# then the pipeline stress test under ThreadSanitizer and the fuzz targets.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) package-check
 	$(MAKE) test-tsan
 	$(MAKE) fuzz-smoke
 
@@ -27,6 +29,14 @@ test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DKESTRUNE_SANITIZE=thread -DKESTRUNE_BUILD_GUI=OFF -DKESTRUNE_BUILD_BENCH=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target kestrune_stress_tests
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -L stress
+
+# Installs into a staging root, runs the installed programs, builds and unpacks the .deb.
+package-check: deps $(BUILD)/build.ninja
+	tools/package-check $(BUILD)
+
+# The Debian package kestrune_<version>_<arch>.deb in this folder: sudo apt install ./kestrune_*.deb
+deb: deps $(BUILD)/build.ninja
+	tools/deb $(BUILD) .
 
 # The fuzz targets under ASan and UBSan, a few seconds each (FUZZ_SECONDS to run longer).
 fuzz-smoke: deps
@@ -39,4 +49,4 @@ bench: build
 	bench/run $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(TSAN_BUILD) build-fuzz kestrune_*.deb

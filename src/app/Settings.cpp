@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/TextUtils.h"
+#include "platform/UserDirs.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::vector<TSettingDef> MakeDefinitions() {
       {OGGCompressionLevel, skRange, {}, "75", 10, 100},
       {WMABitrate, skChoicePosition, {}, "9"},
       {OutputFileNameFormat, skChoiceText, OutputNameFormats(), "<Track Number>-<Artist>-<Title>"},
-      {ConvFilePath, skText, {}, DefaultOutputFolder()},
+      {ConvFilePath, skText, {}, ""},  // DefaultOutputFolder(), found for the user at the time
       {DesiredNominalBitrate, skChoicePosition, OggBitrates, "0"},
       {DesiredMinimumBitrate, skChoicePosition, OggBitrates, "0"},
       {DesiredMaximumBitrate, skChoicePosition, OggBitrates, "0"},
@@ -77,6 +78,11 @@ bool ParseBoolean(const std::string& text, bool& value) {
   return false;
 }
 
+// The default of a text setting as it stands now: the output folder follows the user's folders.
+std::string DefaultText(const TSettingDef& def) {
+  return EqualsNoCase(def.Name, SettingNames::ConvFilePath) ? DefaultOutputFolder() : def.Default;
+}
+
 }  // namespace
 
 const std::vector<std::string>& OutputNameFormats() {
@@ -90,10 +96,7 @@ const std::vector<std::string>& OutputFormatNames() {
   return names;
 }
 
-std::string DefaultOutputFolder() {
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr && *home != '\0' ? home : "") + "/My Musik/";
-}
+std::string DefaultOutputFolder() { return UserMusicDir() + "/Kestrune/"; }
 
 const std::vector<TSettingDef>& TSettings::Definitions() {
   static const std::vector<TSettingDef> definitions = MakeDefinitions();
@@ -113,7 +116,7 @@ TSettings::TSettings() : FValues(Definitions().size()) {
   for (size_t i = 0; i < FValues.size(); ++i) {
     const TSettingDef& def = Definitions()[i];
     if (def.Kind == skText) {
-      FValues[i].Text = def.Default;
+      FValues[i].Text = DefaultText(def);
     } else if (def.Kind == skChoiceText) {
       FValues[i].Number = ChoicePosition(def, def.Default);
     } else {
@@ -189,12 +192,14 @@ void TSettings::SetText(const std::string& name, const std::string& value) {
   }
 }
 
-bool TSettings::Assign(const std::string& name, const std::string& text, std::string& error) {
+bool TSettings::Assign(const std::string& name, const std::string& text, std::string& error,
+                       const std::string& label) {
   const TSettingDef* def = Find(name);
   if (def == nullptr) {
     error = "there is no setting named \"" + name + "\"";
     return false;
   }
+  const std::string& shownName = label.empty() ? def->Name : label;
   TValue& value = FValues[static_cast<size_t>(def - Definitions().data())];
   const std::vector<std::string>& choices = Choices(def->Name);
   int32_t number = 0;
@@ -205,7 +210,7 @@ bool TSettings::Assign(const std::string& name, const std::string& text, std::st
       return true;
     case skBoolean:
       if (!ParseBoolean(text, flag)) {
-        error = def->Name + ": \"" + text + "\" is not 1 or 0";
+        error = shownName + ": \"" + text + "\" is not 1 or 0";
         return false;
       }
       value.Number = flag ? 1 : 0;
@@ -219,14 +224,14 @@ bool TSettings::Assign(const std::string& name, const std::string& text, std::st
         number = position;
       }
       if (number < 0) {
-        error = def->Name + ": \"" + text + "\" is not one of " + (choices.empty() ? "(none)" : JoinChoices(choices));
+        error = shownName + ": \"" + text + "\" is not one of " + (choices.empty() ? "(none)" : JoinChoices(choices));
         return false;
       }
       value.Number = number;
       return true;
     case skRange:
       if (!ParseDecimal(text, number) || number < def->Min || number > def->Max) {
-        error = def->Name + ": \"" + text + "\" is not a number from " + std::to_string(def->Min) + " to " +
+        error = shownName + ": \"" + text + "\" is not a number from " + std::to_string(def->Min) + " to " +
                 std::to_string(def->Max);
         return false;
       }
@@ -234,7 +239,7 @@ bool TSettings::Assign(const std::string& name, const std::string& text, std::st
       return true;
     case skInteger:
       if (!ParseDecimal(text, number)) {
-        error = def->Name + ": \"" + text + "\" is not a number";
+        error = shownName + ": \"" + text + "\" is not a number";
         return false;
       }
       value.Number = number;
@@ -263,7 +268,7 @@ void TSettings::LoadOne(TRegIniFile& store, const TSettingDef& def, TValue& valu
       break;
     }
     case skText:
-      value.Text = store.ReadString(SettingsSection, def.Name, def.Default);
+      value.Text = store.ReadString(SettingsSection, def.Name, DefaultText(def));
       break;
     case skRange:
       value.Number = std::clamp(store.ReadInteger(SettingsSection, def.Name, fallback), def.Min, def.Max);

@@ -70,7 +70,7 @@ const std::vector<std::string>& OutputNameFormats();
 // The six output formats, in the order the options show them.
 const std::vector<std::string>& OutputFormatNames();
 
-// The folder "My Musik" in the user's home, with its trailing separator.
+// The user's music folder (XDG_MUSIC_DIR, else ~/Music) plus "/Kestrune/".
 std::string DefaultOutputFolder();
 
 class TSettings {
@@ -101,8 +101,9 @@ public:
   void SetText(const std::string& name, const std::string& value);
 
   // Sets a value from text as it would be stored, strictly: false with `error` set when the
-  // name is unknown or the text is not a value of that setting.
-  bool Assign(const std::string& name, const std::string& text, std::string& error);
+  // name is unknown or the text is not a value of that setting. The error names the setting by
+  // `label` when one is given (the command-line option that sets it).
+  bool Assign(const std::string& name, const std::string& text, std::string& error, const std::string& label = {});
 
   // Reads every setting from the store (LoadSettings, plus the window's values). A value the
   // store cannot read keeps its default and its message is returned.

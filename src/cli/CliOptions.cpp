@@ -4,6 +4,7 @@
 
 #include "app/InputFormats.h"
 #include "app/Settings.h"
+#include "app/Version.h"
 #include "platform/TextUtils.h"
 
 namespace {
@@ -29,29 +30,29 @@ bool Is(const std::string& arg, const char* shortName, const char* longName) {
 }
 
 bool AddSetting(const std::string& option, const std::string& value, TCliOptions& options, std::string& error) {
-  if (option == "-f") {
-    options.Settings.emplace_back(SettingNames::RipToFormat, value);
-  } else if (option == "-o") {
+  if (option == "--format") {
+    options.Settings.push_back({option, SettingNames::RipToFormat, value});
+  } else if (option == "--output") {
     // Stored absolute, so a saved folder means the same from wherever the program starts.
     std::error_code ignored;
     const std::string folder = value.empty() ? value : std::filesystem::absolute(value, ignored).string();
-    options.Settings.emplace_back(SettingNames::ConvFilePath, folder);
+    options.Settings.push_back({option, SettingNames::ConvFilePath, folder});
   } else if (option == "--name-style") {
     int32_t style = -1;
     if (!ParseDecimal(value, style) || style < 0 || style > 4) {
       error = "--name-style takes 0 to 4, not \"" + value + "\"";
       return false;
     }
-    options.Settings.emplace_back(SettingNames::OutputFileNameFormat, OutputNameFormats()[static_cast<size_t>(style)]);
+    options.Settings.push_back({option, SettingNames::OutputFileNameFormat, OutputNameFormats()[static_cast<size_t>(style)]});
   } else if (option == "--playlist") {
-    options.Settings.emplace_back(SettingNames::SavePlayList, value);
+    options.Settings.push_back({option, SettingNames::SavePlayList, value});
   } else {
     const size_t equals = value.find('=');
     if (equals == std::string::npos || equals == 0) {
       error = "--set takes NAME=VALUE, not \"" + value + "\"";
       return false;
     }
-    options.Settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+    options.Settings.push_back({"", value.substr(0, equals), value.substr(equals + 1)});
   }
   return true;
 }
@@ -70,6 +71,8 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
       onlyFiles = true;
     } else if (arg == "-h" || arg == "--help") {
       options.Help = true;
+    } else if (arg == "--version") {
+      options.Version = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.Quiet = true;
     } else if (arg == "--save") {
@@ -80,19 +83,15 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
       struct TValued {
         const char* Short;
         const char* Long;
-        const char* Canonical;
       };
-      static const TValued valued[] = {{"-f", "--format", "-f"},
-                                       {"-o", "--output", "-o"},
-                                       {nullptr, "--name-style", "--name-style"},
-                                       {nullptr, "--playlist", "--playlist"},
-                                       {nullptr, "--set", "--set"}};
+      static const TValued valued[] = {
+          {"-f", "--format"}, {"-o", "--output"}, {nullptr, "--name-style"}, {nullptr, "--playlist"}, {nullptr, "--set"}};
       bool known = false;
       for (const TValued& option : valued) {
         if (Is(arg, option.Short, option.Long)) {
           std::string value;
           if (!TakeValue(argc, argv, i, option.Long, value, error) ||
-              !AddSetting(option.Canonical, value, options, error)) {
+              !AddSetting(option.Long, value, options, error)) {
             return false;
           }
           known = true;
@@ -128,6 +127,7 @@ Options:
       --info                              print each file's information as JSON lines
   -q, --quiet                             no progress, only failures
   -h, --help                              this text
+      --version                           the program's version
 
 Progress goes to standard error. Exit status: 0 when every file was converted, 1 when any
 failed, 2 on bad usage.
@@ -137,3 +137,5 @@ Example:
   make run FILES="song1.wav song2.wav"
 )";
 }
+
+std::string VersionText() { return std::string("kestrune-cli ") + KestruneVersion + "\n"; }

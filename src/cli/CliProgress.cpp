@@ -1,68 +1,265 @@
 #include "CliProgress.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
-TCliProgress::TCliProgress(TConversionDriver& driver, bool quiet, const volatile std::sig_atomic_t& interrupted)
-    : FDriver(driver), FQuiet(quiet), FTerminal(::isatty(STDERR_FILENO) == 1), FInterrupted(interrupted) {}
+namespace {
 
-void TCliProgress::EndProgressLine() {
-  if (FLineOpen) {
-    std::fputc('\n', stderr);
-    FLineOpen = false;
+constexpr int BarWidth = 20;
+constexpr auto RedrawInterval = std::chrono::milliseconds(100);
+
+// "M:SS", or "H:MM:SS" from an hour on.
+std::string ClockText(double seconds) {
+  const auto whole = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (whole >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
   }
+  return text;
+}
+
+// Columns a UTF-8 text takes: one per character (continuation bytes take none).
+size_t Columns(const std::string& text) {
+  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The first `columns` characters of a UTF-8 text.
+std::string Cut(const std::string& text, size_t columns) {
+  size_t seen = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & 0xC0) != 0x80 && seen++ == columns) {
+      return text.substr(0, i);
+    }
+  }
+  return text;
+}
+
+int TerminalWidth() {
+  winsize size{};
+  return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+bool LiveTerminal() {
+  const char* term = std::getenv("TERM");
+  return ::isatty(STDERR_FILENO) == 1 && !(term != nullptr && std::strcmp(term, "dumb") == 0);
+}
+
+void WriteError(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+std::string ProgressLine(const std::string& name, int32_t percent, double audioSeconds, double elapsedSeconds,
+                         int width) {
+  percent = std::clamp(percent, 0, 100);
+  const int filled = percent * BarWidth / 100;
+  std::string tail = " [" + std::string(static_cast<size_t>(filled), '#') +
+                     std::string(static_cast<size_t>(BarWidth - filled), '.') + "] ";
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "%3d%%", percent);
+  tail += numbers;
+  if (audioSeconds > 0 && elapsedSeconds > 0 && percent > 0) {
+    const double speed = audioSeconds * percent / 100.0 / elapsedSeconds;
+    std::snprintf(numbers, sizeof numbers, speed < 100 ? "  %5.1fx" : "  %5.0fx", speed);
+  } else {
+    std::snprintf(numbers, sizeof numbers, "  %6s", "--x");
+  }
+  tail += numbers;
+  tail += "  ETA " + (percent > 0 ? ClockText(elapsedSeconds * (100 - percent) / percent) : std::string("--:--"));
+  // The line never reaches the last column, where a terminal would wrap; the name gives way first.
+  const size_t room = static_cast<size_t>(std::max(width - 1, 0));
+  if (Columns(tail) >= room) {
+    return Cut(tail, room);
+  }
+  const size_t nameRoom = room - Columns(tail);
+  if (Columns(name) <= nameRoom) {
+    return name + std::string(nameRoom - Columns(name), ' ') + tail;
+  }
+  return (nameRoom > 3 ? Cut(name, nameRoom - 3) + "..." : Cut("...", nameRoom)) + tail;
+}
+
+TProgressBoard::TProgressBoard(TWrite write, TWidth width, TClock clock)
+    : FWrite(std::move(write)), FWidth(std::move(width)), FClock(std::move(clock)) {}
+
+std::string TProgressBoard::Erase() const {
+  // Up over the live lines, then clear to the end of the screen.
+  return FShown == 0 ? std::string() : "\r\x1b[" + std::to_string(FShown) + "A\x1b[J";
+}
+
+std::string TProgressBoard::Lines(TProgressClock::time_point now) const {
+  std::string lines;
+  const int width = FWidth();
+  for (const TLive& live : FLive) {
+    const double elapsed = std::chrono::duration<double>(now - live.Started).count();
+    lines += ProgressLine(live.Name, live.Percent, live.AudioSeconds, elapsed, width) + "\n";
+  }
+  return lines;
+}
+
+void TProgressBoard::Draw(std::string frame) {
+  const TProgressClock::time_point now = FClock();
+  frame += Lines(now);
+  FShown = FLive.size();
+  FLastDrawn = now;
+  FWrite(frame);
+}
+
+void TProgressBoard::Add(int32_t row, const std::string& name, double audioSeconds) {
+  Remove(row);
+  FLive.push_back({row, name, audioSeconds, 0, FClock()});
+  Draw(Erase());
+}
+
+void TProgressBoard::Update(int32_t row, int32_t percent) {
+  for (TLive& live : FLive) {
+    if (live.Row == row) {
+      live.Percent = percent;
+    }
+  }
+  Tick();
+}
+
+void TProgressBoard::Remove(int32_t row) {
+  const auto gone = std::remove_if(FLive.begin(), FLive.end(), [row](const TLive& live) { return live.Row == row; });
+  if (gone != FLive.end()) {
+    FLive.erase(gone, FLive.end());
+    Draw(Erase());
+  }
+}
+
+void TProgressBoard::Print(const std::string& line) { Draw(Erase() + line + "\n"); }
+
+void TProgressBoard::Tick() {
+  if (!FLive.empty() && FClock() - FLastDrawn >= RedrawInterval) {
+    Draw(Erase());
+  }
+}
+
+void TProgressBoard::Clear() {
+  FLive.clear();
+  if (FShown > 0) {
+    Draw(Erase());
+  }
+}
+
+double TProgressBoard::Elapsed(int32_t row) const {
+  for (const TLive& live : FLive) {
+    if (live.Row == row) {
+      return std::chrono::duration<double>(FClock() - live.Started).count();
+    }
+  }
+  return 0;
+}
+
+TCliProgress::TCliProgress(TConversionDriver& driver, const std::vector<TConversionRow>& rows, bool quiet,
+                           const volatile std::sig_atomic_t& interrupted)
+    : FDriver(driver),
+      FRows(rows),
+      FQuiet(quiet),
+      FTerminal(LiveTerminal()),
+      FInterrupted(interrupted),
+      FBoard(WriteError, TerminalWidth) {}
+
+void TCliProgress::Line(const std::string& text) {
+  if (FTerminal) {
+    FBoard.Print(text);
+  } else {
+    WriteError(text + "\n");
+  }
+}
+
+double TCliProgress::AudioSeconds(int32_t row) const {
+  if (row < 1 || static_cast<size_t>(row) > FRows.size()) {
+    return 0;
+  }
+  return std::max(ParseDuration(FRows[static_cast<size_t>(row - 1)].Duration), 0);
 }
 
 void TCliProgress::BatchStarted(int32_t fileCount) { FFileCount = fileCount; }
 
 void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::string& output) {
-  FLastShown = -1;
-  if (!FQuiet) {
-    std::fprintf(stderr, "[%d/%d] %s -> %s\n", row, FFileCount, input.c_str(), output.c_str());
+  FLastShown.erase(row);
+  if (FQuiet) {
+    return;
+  }
+  Line("[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " + input + " -> " + output);
+  if (FTerminal) {
+    FBoard.Add(row, std::filesystem::path(input).filename().string(), AudioSeconds(row));
   }
 }
 
-void TCliProgress::FileProgress(int32_t, int32_t percent) {
+void TCliProgress::FileProgress(int32_t row, int32_t percent) {
   if (FQuiet || percent < 0) {
     return;
   }
-  // On a terminal one line is rewritten; in a log only every quarter is worth a line.
   if (FTerminal) {
-    std::fprintf(stderr, "\r  %3d%%", percent);
-    FLineOpen = true;
-  } else if (percent / 25 != FLastShown / 25 || FLastShown < 0) {
-    std::fprintf(stderr, "  %d%%\n", percent);
+    FBoard.Update(row, percent);
+    return;
   }
-  FLastShown = percent;
+  // In a log only every quarter is worth a line.
+  const auto shown = FLastShown.find(row);
+  if (shown == FLastShown.end() || percent / 25 != shown->second / 25) {
+    WriteError("  " + std::to_string(percent) + "%\n");
+  }
+  FLastShown[row] = percent;
 }
 
-void TCliProgress::RowStatus(int32_t, const std::string& status) {
-  if (!FQuiet && status == "Complete") {
-    if (FTerminal) {
-      std::fputs("\r  100%", stderr);
-      FLineOpen = true;
-    }
-    EndProgressLine();
+void TCliProgress::RowStatus(int32_t row, const std::string& status) {
+  if (FQuiet || status != "Complete") {
+    return;
   }
+  if (!FTerminal) {
+    return;
+  }
+  const double elapsed = FBoard.Elapsed(row);
+  const double audio = AudioSeconds(row);
+  FBoard.Remove(row);
+  std::string done = "[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] done in " + ClockText(elapsed);
+  if (audio > 0 && elapsed > 0) {
+    char speed[48];
+    std::snprintf(speed, sizeof speed, ", %.1fx real time", audio / elapsed);
+    done += speed;
+  }
+  FBoard.Print(done);
 }
 
-void TCliProgress::RowFailed(int32_t, const std::string& message) {
-  EndProgressLine();
-  std::fprintf(stderr, "%s\n", message.c_str());
+void TCliProgress::RowFailed(int32_t row, const std::string& message) {
+  if (FTerminal) {
+    FBoard.Remove(row);
+  }
+  Line(message);
 }
 
 void TCliProgress::TotalProgress(int32_t position, int32_t maximum) {
-  if (!FQuiet && position > 0) {
-    std::fprintf(stderr, "  total: %d of %d\n", position, maximum);
+  // On a terminal the rows' own lines tell as much.
+  if (!FQuiet && !FTerminal && position > 0) {
+    WriteError("  total: " + std::to_string(position) + " of " + std::to_string(maximum) + "\n");
+  }
+}
+
+void TCliProgress::BatchEnded(const TBatchResult&) {
+  if (FTerminal) {
+    FBoard.Clear();
   }
 }
 
 void TCliProgress::WaitForRow(TRowWait& wait) {
   if (FInterrupted != 0 && !FStopped) {
     FStopped = true;
-    EndProgressLine();
-    std::fputs("Stopping: the current file is being finished.\n", stderr);
+    Line("Stopping: the current file is being finished.");
     FDriver.Stop();
+  }
+  if (FTerminal && !FQuiet) {
+    FBoard.Tick();
   }
   wait.WaitFor(std::chrono::milliseconds(100));
 }

@@ -1,16 +1,79 @@
 #pragma once
 
-// Follows a batch on standard error: each file's progress and the batch's, and every failure.
+// Follows a batch on standard error: each file's progress and the batch's, and every failure. On
+// a terminal every running row has one live line, redrawn in place, below the lines that stay;
+// elsewhere (a log, a pipe) each file gets plain lines at its start and at every quarter.
 
-#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "app/ConversionDriver.h"
 
+using TProgressClock = std::chrono::steady_clock;
+
+// One live line: "<name> [#########...........]  45%  12.3x  ETA 0:04", cut to `width` columns.
+// The speed is the audio converted per second of wall time (times real time) and shows only
+// when the audio's length is known; the time left shows once the row has made progress.
+std::string ProgressLine(const std::string& name, int32_t percent, double audioSeconds, double elapsedSeconds,
+                         int width);
+
+// The live lines of the rows that run, at the bottom of a terminal. Rows come and go in any
+// order (several may run at once); a line printed through the board goes above the live lines,
+// which are then drawn again below it. Every change is written as one piece.
+class TProgressBoard {
+public:
+  using TWrite = std::function<void(const std::string&)>;
+  using TWidth = std::function<int()>;
+  using TClock = std::function<TProgressClock::time_point()>;
+
+  TProgressBoard(TWrite write, TWidth width, TClock clock = TProgressClock::now);
+
+  void Add(int32_t row, const std::string& name, double audioSeconds);
+  // Draws again when the last drawing is older than a tenth of a second.
+  void Update(int32_t row, int32_t percent);
+  void Remove(int32_t row);
+  // A line that stays, above the live ones.
+  void Print(const std::string& line);
+  // Speeds and times left change while no progress comes: draws again when due.
+  void Tick();
+  // Takes the live lines off the screen.
+  void Clear();
+
+  // Seconds since the row was added; 0 for a row that is not on the board.
+  double Elapsed(int32_t row) const;
+
+private:
+  struct TLive {
+    int32_t Row = 0;
+    std::string Name;
+    double AudioSeconds = 0;
+    int32_t Percent = 0;
+    TProgressClock::time_point Started;
+  };
+
+  // Moves up over the live lines and clears them from the screen.
+  std::string Erase() const;
+  std::string Lines(TProgressClock::time_point now) const;
+  void Draw(std::string frame);
+
+  TWrite FWrite;
+  TWidth FWidth;
+  TClock FClock;
+  std::vector<TLive> FLive;  // in the order the rows started
+  size_t FShown = 0;         // live lines on the screen now; the cursor is below the last
+  TProgressClock::time_point FLastDrawn;
+};
+
 class TCliProgress : public TConversionObserver {
 public:
-  // `interrupted` is set by the program's signal handler; the wait turns it into a Stop.
-  TCliProgress(TConversionDriver& driver, bool quiet, const volatile std::sig_atomic_t& interrupted);
+  // `rows` are the batch's rows (their playing times give the speeds); `interrupted` is set by
+  // the program's signal handler, and the wait turns it into a Stop.
+  TCliProgress(TConversionDriver& driver, const std::vector<TConversionRow>& rows, bool quiet,
+               const volatile std::sig_atomic_t& interrupted);
 
   void BatchStarted(int32_t fileCount) override;
   void RowStarted(int32_t row, const std::string& input, const std::string& output) override;
@@ -18,18 +81,21 @@ public:
   void RowStatus(int32_t row, const std::string& status) override;
   void RowFailed(int32_t row, const std::string& message) override;
   void TotalProgress(int32_t position, int32_t maximum) override;
+  void BatchEnded(const TBatchResult& result) override;
   void WaitForRow(TRowWait& wait) override;
   bool ContinueAfterFailure() const override { return true; }
 
 private:
-  void EndProgressLine();
+  void Line(const std::string& text);
+  double AudioSeconds(int32_t row) const;
 
   TConversionDriver& FDriver;
+  const std::vector<TConversionRow>& FRows;
   bool FQuiet;
   bool FTerminal;
   const volatile std::sig_atomic_t& FInterrupted;
   bool FStopped = false;
   int32_t FFileCount = 0;
-  int32_t FLastShown = -1;
-  bool FLineOpen = false;
+  std::map<int32_t, int32_t> FLastShown;  // plain lines: each running row's last percentage printed
+  TProgressBoard FBoard;
 };

@@ -2,11 +2,11 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <unistd.h>
 
 #include "CliOptions.h"
 #include "CliProgress.h"
+#include "app/AppDir.h"
 #include "app/ConversionDriver.h"
 #include "app/InputFormats.h"
 #include "app/Languages.h"
@@ -36,12 +36,6 @@ int UsageError(const std::string& message) {
   return ExitUsage;
 }
 
-std::string ProgramDir() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
-}
-
 // The files the window's list takes: the input table's extensions in any case.
 bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
@@ -68,7 +62,7 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     }
   }
   TConversionDriver driver(settings, appDir);
-  TCliProgress progress(driver, options.Quiet, Interrupted);
+  TCliProgress progress(driver, rows, options.Quiet, Interrupted);
   driver.SetObserver(&progress);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
@@ -107,8 +101,13 @@ int main(int argc, char** argv) {
   if (!ParseCommandLine(argc, argv, options, error)) {
     return UsageError(error);
   }
+  // Answered before anything is loaded: FFmpeg, the codec libraries and the settings.
   if (options.Help) {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::fputs(VersionText().c_str(), stdout);
     return 0;
   }
   if (options.Info) {
@@ -127,7 +126,7 @@ int main(int argc, char** argv) {
     Warn(missing);
     return ExitFailed;
   }
-  const std::string appDir = ProgramDir();
+  const std::string appDir = AppDir();
   TSettings settings;
   settings.SetLanguages(ListLanguages(appDir));
   settings.SetWmaProfiles(ListWmaProfiles(appDir));
@@ -138,8 +137,8 @@ int main(int argc, char** argv) {
   for (const std::string& problem : settings.Load(store)) {
     Warn("settings: " + problem + " (the default applies)");
   }
-  for (const auto& [name, value] : options.Settings) {
-    if (!settings.Assign(name, value, error)) {
+  for (const TSettingChange& change : options.Settings) {
+    if (!settings.Assign(change.Name, change.Value, error, change.Option)) {
       return UsageError(error);
     }
   }

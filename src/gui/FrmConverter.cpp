@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/AppDir.h"
 #include "app/ConversionDriver.h"
 #include "app/Languages.h"
 #include "gui/AboutFrm.h"
@@ -97,7 +98,7 @@ TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent) : QM
   FOptions->SetOnLanguageChange([this](const QString& code) {
     LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), code.toStdString())));
   });
-  FAppDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  FAppDir = QString::fromStdString(::AppDir());
   LoadSettings();
   LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), FSettings.Text(SettingNames::Language))),
                true);

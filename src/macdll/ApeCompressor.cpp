@@ -71,13 +71,14 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
     return MAC_ERROR_INVALID_OUTPUT_FILE;
   }
   // Loud 24-bit stereo can overflow the predictor's 32-bit sums. Up to level 4000 FFmpeg's decoders
-  // wrap around as we do; at 5000 some compute exactly instead, so such audio is coded at 4000.
-  FLevel = bits == 24 && level == 5000 ? 4000 : level;
+  // wrap around as we do; at 5000 some compute the stereo predictor exactly instead, so 24-bit
+  // stereo is coded at 4000. Mono wraps around at every level.
+  FLevel = bits == 24 && waveFormat->nChannels == 2 && level == 5000 ? 4000 : level;
   FChannels = waveFormat->nChannels;
   FBitsPerSample = waveFormat->wBitsPerSample;
   FSampleRate = waveFormat->nSamplesPerSec;
   FBlockAlign = FChannels * (FBitsPerSample / 8u);
-  FBlocksPerFrame = BlocksPerFrame(FLevel);
+  FBlocksPerFrame = BlocksPerFrame;
   if (headerData != nullptr && headerBytes > 0) {
     const auto* bytes = static_cast<const uint8_t*>(headerData);
     FWavHeader.assign(bytes, bytes + headerBytes);

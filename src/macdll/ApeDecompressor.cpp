@@ -132,29 +132,34 @@ void TApeDecompressor::TakeFrame() {
   FPendingStart = 0;
   const size_t start = FPending.size();
   FPending.resize(start + static_cast<size_t>(blocks - skip) * align, 0);
-  uint8_t* out = FPending.data() + start;
-  for (int64_t n = skip; n < blocks; ++n) {
+  uint8_t* const out = FPending.data() + start;
+  // Interleaves the decoder's planes; one loop per sample format keeps the per-sample work small.
+  const auto interleave = [&](auto put) {
     for (int c = 0; c < channels; ++c) {
       const uint8_t* plane = FFrame->extended_data[c];
-      switch (FFrame->format) {
-        case AV_SAMPLE_FMT_U8P:
-          out[c] = plane[n];
-          break;
-        case AV_SAMPLE_FMT_S16P:
-          std::memcpy(out + 2 * c, plane + 2 * n, 2);
-          break;
-        default: {
-          // 24-bit audio comes as 32-bit samples holding the value in the top three bytes.
-          int32_t value;
-          std::memcpy(&value, plane + 4 * n, 4);
-          const uint32_t sample = static_cast<uint32_t>(value) >> 8;
-          out[3 * c] = static_cast<uint8_t>(sample);
-          out[3 * c + 1] = static_cast<uint8_t>(sample >> 8);
-          out[3 * c + 2] = static_cast<uint8_t>(sample >> 16);
-        }
+      uint8_t* target = out + static_cast<size_t>(c * bytesPerSample);
+      for (int64_t n = skip; n < blocks; ++n, target += align) {
+        put(target, plane, n);
       }
     }
-    out += align;
+  };
+  switch (FFrame->format) {
+    case AV_SAMPLE_FMT_U8P:
+      interleave([](uint8_t* target, const uint8_t* plane, int64_t n) { *target = plane[n]; });
+      break;
+    case AV_SAMPLE_FMT_S16P:
+      interleave([](uint8_t* target, const uint8_t* plane, int64_t n) { std::memcpy(target, plane + 2 * n, 2); });
+      break;
+    default:
+      // 24-bit audio comes as 32-bit samples holding the value in the top three bytes.
+      interleave([](uint8_t* target, const uint8_t* plane, int64_t n) {
+        int32_t value;
+        std::memcpy(&value, plane + 4 * n, 4);
+        const uint32_t sample = static_cast<uint32_t>(value) >> 8;
+        target[0] = static_cast<uint8_t>(sample);
+        target[1] = static_cast<uint8_t>(sample >> 8);
+        target[2] = static_cast<uint8_t>(sample >> 16);
+      });
   }
 }
 

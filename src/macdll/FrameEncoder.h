@@ -1,17 +1,28 @@
 #pragma once
 
-// Turns the PCM of one frame into the frame's bytes in logical order: the CRC word, then the
-// range-coded residuals of the predictor and the NN filter stages of the compression level.
+// Turns the PCM of one frame into the frame's bytes in logical order: the CRC word, a special code
+// for silent and dual-mono frames, then the range-coded residuals of the predictor and the NN
+// filter stages of the compression level.
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "macdll/NNFilter.h"
-#include "macdll/Predictor.h"
 
-// Blocks per frame for a compression level (1000 to 5000).
-uint32_t BlocksPerFrame(int level);
+// Blocks per frame, the same at every level. Longer frames would let the higher levels adapt
+// further on steady sound, but only a whole frame of silence (or of left equal to right) is coded
+// nearly for free: on audio with silent stretches longer frames would make a higher level larger
+// than a lower one.
+inline constexpr uint32_t BlocksPerFrame = 73728;
+
+struct TStageShape {
+  int Order;
+  int Shift;
+};
+
+// The NN filter stages of a compression level in the decoder's order (level 1000 has none).
+std::vector<TStageShape> StagesOfLevel(int level);
 
 class TFrameEncoder {
 public:
@@ -23,9 +34,11 @@ public:
 
 private:
   void ReadChannels(std::span<const uint8_t> pcm, size_t blocks);
-  void Predict(size_t blocks);
+  // 0, or the special code that lets the frame skip silence or a duplicate channel.
+  uint32_t SpecialCode(size_t blocks) const;
+  void Predict(size_t blocks, bool mono);
   void Filter(std::vector<TNNFilter>& stages, size_t blocks, std::vector<int32_t>& channel);
-  void EntropyCode(size_t blocks, std::vector<uint8_t>& out);
+  void EntropyCode(size_t blocks, bool mono, std::vector<uint8_t>& out);
 
   int FChannels;
   int FBitsPerSample;
@@ -33,6 +46,4 @@ private:
   std::vector<int32_t> FX;  // stereo: the mid channel
   std::vector<TNNFilter> FStagesY;  // in the encoder's order, the largest stage first
   std::vector<TNNFilter> FStagesX;
-  TPredictor FPredictorY;
-  TPredictor FPredictorX;
 };

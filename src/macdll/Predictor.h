@@ -17,10 +17,10 @@ public:
     FCoefA[2] = -109;
     FCoefA[3] = 98;
     for (int i = 0; i < 5; ++i) {
-      FCoefB[i] = FHistoryB[i] = 0;
+      FCoefB[i] = FHistoryB[i] = FSignB[i] = 0;
     }
     for (int i = 0; i < 4; ++i) {
-      FHistoryA[i] = 0;
+      FHistoryA[i] = FSignA[i] = 0;
     }
   }
 
@@ -53,6 +53,10 @@ private:
     FHistoryA[2] = FHistoryA[1];
     FHistoryA[1] = Sub(FLastA, FHistoryA[0]);
     FHistoryA[0] = FLastA;
+    FSignA[3] = FSignA[2];
+    FSignA[2] = FSignA[1];
+    FSignA[1] = Sign(FHistoryA[1]);
+    FSignA[0] = Sign(FHistoryA[0]);
     return static_cast<int32_t>(Mul(FHistoryA[0], FCoefA[0]) + Mul(FHistoryA[1], FCoefA[1]) +
                                 Mul(FHistoryA[2], FCoefA[2]) + Mul(FHistoryA[3], FCoefA[3]));
   }
@@ -65,6 +69,11 @@ private:
     FHistoryB[2] = FHistoryB[1];
     FHistoryB[1] = Sub(b, FHistoryB[0]);
     FHistoryB[0] = b;
+    FSignB[4] = FSignB[3];
+    FSignB[3] = FSignB[2];
+    FSignB[2] = FSignB[1];
+    FSignB[1] = Sign(FHistoryB[1]);
+    FSignB[0] = Sign(FHistoryB[0]);
     return static_cast<int32_t>(Mul(FHistoryB[0], FCoefB[0]) + Mul(FHistoryB[1], FCoefB[1]) +
                                 Mul(FHistoryB[2], FCoefB[2]) + Mul(FHistoryB[3], FCoefB[3]) +
                                 Mul(FHistoryB[4], FCoefB[4]));
@@ -77,11 +86,11 @@ private:
     FOutput = value;
     const int32_t sign = Sign(residual);
     for (int i = 0; i < 4; ++i) {
-      FCoefA[i] += sign * Sign(FHistoryA[i]);
+      FCoefA[i] += sign * FSignA[i];
     }
     if (stereo) {
       for (int i = 0; i < 5; ++i) {
-        FCoefB[i] += sign * Sign(FHistoryB[i]);
+        FCoefB[i] += sign * FSignB[i];
       }
     }
     return residual;
@@ -94,4 +103,6 @@ private:
   int32_t FCoefB[5];
   int32_t FHistoryA[4];  // own history: the value, then first differences, newest first
   int32_t FHistoryB[5];  // the other channel's history, same shape
+  int32_t FSignA[4];     // signs of the histories, kept as they move along
+  int32_t FSignB[5];
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FFmpegLibraries.h"
 #include "platform/FFmpegLog.h"
 
 extern "C" {
@@ -69,9 +70,25 @@ std::string MediaErrorText(TMediaResult code) {
   }
 }
 
-bool MediaDecodersPresent() {
-  return avcodec_find_decoder(AV_CODEC_ID_MP3) != nullptr && avcodec_find_decoder(AV_CODEC_ID_WMAV1) != nullptr &&
-         avcodec_find_decoder(AV_CODEC_ID_WMAV2) != nullptr;
+std::string MissingMediaDecodersText(const std::string& missingLibrary, bool haveMp3, bool haveWma) {
+  if (!missingLibrary.empty()) {
+    return "FFmpeg's " + missingLibrary + " was not found; install " + FFmpegPackage(missingLibrary);
+  }
+  if (haveMp3 && haveWma) {
+    return {};
+  }
+  const std::string missing = !haveMp3 && !haveWma ? "MP3 and WMA decoders were" : !haveMp3 ? "MP3 decoder was" : "WMA decoders were";
+  return "FFmpeg's " + missing + " not found; install " + FFmpegPackage(AvCodecLibraryFile());
+}
+
+std::string MissingMediaDecoders() {
+  const std::string missingLibrary = MissingFFmpegLibrary();
+  if (!missingLibrary.empty()) {
+    return MissingMediaDecodersText(missingLibrary, false, false);
+  }
+  return MissingMediaDecodersText({}, avcodec_find_decoder(AV_CODEC_ID_MP3) != nullptr,
+                                  avcodec_find_decoder(AV_CODEC_ID_WMAV1) != nullptr &&
+                                      avcodec_find_decoder(AV_CODEC_ID_WMAV2) != nullptr);
 }
 
 struct TMediaStream::TImpl {

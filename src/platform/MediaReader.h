@@ -32,8 +32,12 @@ constexpr TMediaResult MR_E_DECODE_FAILED = 0x80040217;
 // The text of a code this layer returns; empty for any other code.
 std::string MediaErrorText(TMediaResult code);
 
-// True when FFmpeg offers the MP3 and both WMA decoders.
-bool MediaDecodersPresent();
+// The start-up presence test: empty when FFmpeg's libraries load and offer the MP3 and both WMA
+// decoders; otherwise a sentence naming what is missing and the Debian package that brings it.
+std::string MissingMediaDecoders();
+// That sentence for the library file that could not be loaded (empty when all load) and the
+// decoders found.
+std::string MissingMediaDecodersText(const std::string& missingLibrary, bool haveMp3, bool haveWma);
 
 // The PCM format of the decoded stream, laid out as the classic wave-format record.
 struct TWaveFormatEx {

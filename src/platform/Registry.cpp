@@ -18,16 +18,6 @@
 
 namespace {
 
-std::string HomeDir() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    return home;
-  }
-  if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-    return entry->pw_dir;
-  }
-  return "/tmp";
-}
-
 std::string TimeStamp() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -87,6 +77,16 @@ std::string FileStamp(const std::string& fileName) {
 
 // ---- file locations -----------------------------------------------------------------------------
 
+std::string UserHomeDir() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return home;
+  }
+  if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return entry->pw_dir;
+  }
+  return "/tmp";
+}
+
 std::string UserConfigDir() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
     std::string dir = config;
@@ -95,7 +95,7 @@ std::string UserConfigDir() {
     }
     return dir;
   }
-  return HomeDir() + "/.config";
+  return UserHomeDir() + "/.config";
 }
 
 std::string DefaultRegistryFile() { return UserConfigDir() + "/Quillmar/Kestrune.reg"; }

@@ -51,6 +51,8 @@ private:
 
 // $XDG_CONFIG_HOME/Quillmar/Kestrune.reg, or ~/.config/... when the variable is unset.
 std::string DefaultRegistryFile();
+// $HOME, else the user's home folder of the password database.
+std::string UserHomeDir();
 // $XDG_CONFIG_HOME (or ~/.config) with no trailing separator.
 std::string UserConfigDir();
 

@@ -1,8 +1,12 @@
-// Files from our Monkey's Audio library decoded by FFmpeg, bit for bit with CRC checking on.
+// Files from our Monkey's Audio library against independent tools: FFmpeg decodes them bit for bit
+// with CRC checking on, and they are smaller than FLAC's at its strongest setting.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "formats/ape/MACDll.h"
 #include "support/ApeTestSupport.h"
@@ -46,19 +50,27 @@ protected:
 
 TEST_P(FFmpegReadsOurFiles, EverySignalDecodesToTheInputSamples) {
   const auto [level, channels, bits] = GetParam();
+  // A frame of music, a silent frame and a frame of left equal to right, each coded its own way.
+  std::vector<uint8_t> mixed = MakeSignal(TestSignal::MusicLike, 73728, channels, bits);
+  for (const auto& [signal, blocks] : {std::pair{TestSignal::Silence, 73728}, std::pair{TestSignal::DualMono, 5000}}) {
+    const std::vector<uint8_t> part = MakeSignal(signal, blocks, channels, bits);
+    mixed.insert(mixed.end(), part.begin(), part.end());
+  }
   const struct {
     const char* Name;
-    TestSignal Signal;
-    int Blocks;
-  } cases[] = {{"silence", TestSignal::Silence, 5000},
-               {"sine", TestSignal::Sine, 20000},
-               {"music", TestSignal::MusicLike, 30000},
-               {"noise", TestSignal::FullScaleNoise, 20000},
-               {"one-block", TestSignal::MusicLike, 1}};
+    std::vector<uint8_t> Pcm;
+  } cases[] = {{"silence", MakeSignal(TestSignal::Silence, 5000, channels, bits)},
+               {"sine", MakeSignal(TestSignal::Sine, 20000, channels, bits)},
+               {"music", MakeSignal(TestSignal::MusicLike, 30000, channels, bits)},
+               {"noise", MakeSignal(TestSignal::FullScaleNoise, 20000, channels, bits)},
+               {"dual-mono", MakeSignal(TestSignal::DualMono, 20000, channels, bits)},
+               {"mixed-frames", mixed},
+               {"one-block", MakeSignal(TestSignal::MusicLike, 1, channels, bits)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string file = dir.File(std::string(c.Name) + ".ape");
-    const std::vector<uint8_t> pcm = MakeSignal(c.Signal, c.Blocks, channels, bits);
+    const std::vector<uint8_t>& pcm = c.Pcm;
+    const size_t blocks = pcm.size() / (static_cast<size_t>(channels) * (bits / 8));
     ApeEncodeOptions options;
     options.Channels = channels;
     options.BitsPerSample = bits;
@@ -66,7 +78,7 @@ TEST_P(FFmpegReadsOurFiles, EverySignalDecodesToTheInputSamples) {
     ASSERT_EQ(CompressPcm(file, pcm, options), 0);
     EXPECT_EQ(FFmpegDecode(file, bits), pcm);
     EXPECT_EQ(DecompressPcm(file), pcm);
-    EXPECT_EQ(Probe(file, "stream=duration_ts"), "duration_ts=" + std::to_string(c.Blocks) + "\n");
+    EXPECT_EQ(Probe(file, "stream=duration_ts"), "duration_ts=" + std::to_string(blocks) + "\n");
   }
 }
 
@@ -105,4 +117,23 @@ TEST(MACDllStoredHeader, AStoredWavHeaderAndTrailerKeepTheAudioWhereFFmpegLooks)
   EXPECT_EQ(Le16At(image, 52 + 2), 0u);                     // flags: the header is stored
   EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + 44, image.begin() + 52 + 24 + 8));
   EXPECT_EQ(FFmpegDecode(file, 16), pcm);
+}
+
+TEST(MACDllCompression, EveryLevelIsSmallerThanFlac8OnMusicLikeAudio) {
+  if (!HaveTool("flac")) {
+    GTEST_SKIP() << "flac is not installed";
+  }
+  MACDllBinding binding;
+  TempDir dir;
+  const std::vector<uint8_t> pcm = MakeSignal(TestSignal::MusicLike, 200000, 2, 16);
+  WriteFileBytes(dir.File("in.wav"), PcmWaveFile(2, 44100, 16, pcm));
+  ASSERT_EQ(RunTool("flac -8 -s -f -o " + Quote(dir.File("in.flac")) + " " + Quote(dir.File("in.wav"))).ExitCode, 0);
+  const uintmax_t flac = std::filesystem::file_size(dir.File("in.flac"));
+  for (int level = 1000; level <= 5000; level += 1000) {
+    SCOPED_TRACE(level);
+    ApeEncodeOptions options;
+    options.Level = level;
+    ASSERT_EQ(CompressPcm(dir.File("x.ape"), pcm, options), 0);
+    EXPECT_LT(std::filesystem::file_size(dir.File("x.ape")), flac);
+  }
 }

@@ -80,7 +80,13 @@ std::vector<uint8_t> MakeSignal(TestSignal signal, int blocks, int channels, int
   std::vector<uint8_t> pcm;
   double colour[2] = {0, 0};
   for (int n = 0; n < blocks; ++n) {
+    const size_t blockStart = pcm.size();
     for (int c = 0; c < channels; ++c) {
+      if (signal == TestSignal::DualMono && c > 0) {
+        const std::vector<uint8_t> first(pcm.begin() + static_cast<std::ptrdiff_t>(blockStart), pcm.end());
+        pcm.insert(pcm.end(), first.begin(), first.end());
+        continue;
+      }
       int value = 0;  // on a 16-bit scale
       switch (signal) {
         case TestSignal::Silence:
@@ -89,6 +95,7 @@ std::vector<uint8_t> MakeSignal(TestSignal signal, int blocks, int channels, int
           value = static_cast<int>(std::lround(30000.0 * std::sin(2.0 * M_PI * 440.0 * (1 + 0.25 * c) * n / 44100.0)));
           break;
         case TestSignal::MusicLike:
+        case TestSignal::DualMono:
           // Two tones over low-passed noise: what real recordings look like to a predictor.
           colour[c] = 0.97 * colour[c] + 300.0 * gauss(random);
           value = static_cast<int>(std::clamp(8000.0 * std::sin(2.0 * M_PI * 220.0 * n / 44100.0) +

@@ -31,7 +31,8 @@ int CompressPcm(const std::string& fileName, const std::vector<uint8_t>& pcm, co
 // Decompresses the whole file through the library; empty and a failed assertion on any error.
 std::vector<uint8_t> DecompressPcm(const std::string& fileName);
 
-enum class TestSignal { Silence, Sine, MusicLike, FullScaleNoise };
+// DualMono is MusicLike with every channel equal to the first.
+enum class TestSignal { Silence, Sine, MusicLike, FullScaleNoise, DualMono };
 // `blocks` blocks of interleaved PCM of the given shape.
 std::vector<uint8_t> MakeSignal(TestSignal signal, int blocks, int channels, int bitsPerSample, uint32_t seed = 7);
 

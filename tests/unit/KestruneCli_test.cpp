@@ -75,6 +75,36 @@ TEST_F(KestruneCliTest, BadUsageExitsWithTwo) {
   EXPECT_TRUE(help.Output.starts_with("Usage: kestrune-cli [options] FILE..."));
 }
 
+TEST_F(KestruneCliTest, ErrorsNameTheOptionNotTheSetting) {
+  const std::pair<const char*, const char*> runs[] = {{"-f AAC a.wav", "--format: \"AAC\""},
+                                                      {"--format=AAC a.wav", "--format: \"AAC\""},
+                                                      {"--playlist xspf a.wav", "--playlist: \"xspf\""},
+                                                      {"--set RipToFormat=AAC a.wav", "RipToFormat: \"AAC\""}};
+  for (const auto& [arguments, message] : runs) {
+    const ToolResult run = Cli(arguments);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Output.starts_with(std::string("kestrune-cli: ") + message)) << run.Output;
+  }
+}
+
+TEST_F(KestruneCliTest, HelpAndVersionLoadNeitherFFmpegNorACodecLibrary) {
+  const std::string version = Cli("--version").Output;
+  EXPECT_TRUE(version.starts_with("kestrune-cli ") && version.find('.') != std::string::npos) << version;
+  std::vector<std::string> runs = {Quote(BuiltBinary("kestrune-cli")) + " --help", Quote(BuiltBinary("kestrune-cli")) + " --version"};
+  if (fs::exists(BuiltBinary("kestrune"))) {
+    runs.push_back(Quote(BuiltBinary("kestrune")) + " --version");
+  }
+  for (const std::string& run : runs) {
+    // The dynamic loader names every library it looks for, at start and on dlopen.
+    const ToolResult traced = RunTool("LD_DEBUG=libs " + run + " 2>&1");
+    EXPECT_EQ(traced.ExitCode, 0) << run;
+    for (const char* library : {"libavformat", "libavcodec", "libavutil", "libswresample", "libogg", "libvorbis",
+                                "libmp3lame", "libFLAC", "libMACDll", "libsoxr"}) {
+      EXPECT_EQ(traced.Output.find(library), std::string::npos) << run << " loads " << library;
+    }
+  }
+}
+
 TEST_F(KestruneCliTest, SavedSettingsApplyToLaterRuns) {
   Wave("a.wav");
   ASSERT_EQ(Cli("--save -f wav -o saved --name-style 0 --set InformWhenDone=1").ExitCode, 0);

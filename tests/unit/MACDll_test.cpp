@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 
 #include "formats/ape/MACDll.h"
 #include "support/ApeTestSupport.h"
@@ -63,6 +66,63 @@ TEST_F(MACDllTest, MonoLevel1000MatchesTheReferenceImageByteForByte) {
                                      "0100 0000 1000 0100 44ac 0000 5000 0000"
                                      "6f88 862a 3500 0000 89e8 3029 1200 9c60"
                                      "0000 d4d2 0000 0000"));
+}
+
+TEST_F(MACDllTest, SilentAndDualMonoFramesCarryTheirSpecialCode) {
+  const struct {
+    const char* Name;
+    int Channels;
+    TestSignal Signal;
+    uint32_t Code;  // 0: none
+  } cases[] = {{"stereo silence", 2, TestSignal::Silence, 3},
+               {"mono silence", 1, TestSignal::Silence, 1},
+               {"left equals right", 2, TestSignal::DualMono, 4},
+               {"music", 2, TestSignal::MusicLike, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::vector<uint8_t> pcm = MakeSignal(c.Signal, 20000, c.Channels, 16);
+    ApeEncodeOptions options;
+    options.Channels = c.Channels;
+    ASSERT_EQ(CompressPcm(dir.File("x.ape"), pcm, options), 0);
+    const std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
+    const size_t frame = 52 + 24 + 4;
+    EXPECT_EQ((Le32At(image, frame) & 0x80000000u) != 0, c.Code != 0);  // the CRC word says a code follows
+    if (c.Code != 0) {
+      EXPECT_EQ(Le32At(image, frame + 4), c.Code);
+    }
+    if (c.Code & 1) {
+      EXPECT_EQ(image.size(), frame + 16);  // CRC, code, the range coder's five bytes, padding
+    }
+    EXPECT_EQ(DecompressPcm(dir.File("x.ape")), pcm);
+  }
+}
+
+TEST_F(MACDllTest, AHigherLevelIsNeverLargerThanTheOneBelow) {
+  // Silence with a click in its third frame: a level with longer frames would code more silence.
+  std::vector<int16_t> samples(2 * 4 * 73728, 0);
+  int16_t swing = 12000;
+  for (size_t n = 2 * (2 * 73728 + 1000); swing != 0; n += 2, swing = static_cast<int16_t>(-swing * 2 / 3)) {
+    samples[n] = swing;
+    samples[n + 1] = static_cast<int16_t>(swing / 2);
+  }
+  const std::vector<uint8_t> click = Pcm16(samples);
+  const struct {
+    const char* Name;
+    std::vector<uint8_t> Pcm;
+  } cases[] = {{"click", click}, {"music", MakeSignal(TestSignal::MusicLike, 100000, 2, 16)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    uintmax_t below = UINTMAX_MAX;
+    for (int level = 1000; level <= 5000; level += 1000) {
+      SCOPED_TRACE(level);
+      ApeEncodeOptions options;
+      options.Level = level;
+      ASSERT_EQ(CompressPcm(dir.File("x.ape"), c.Pcm, options), 0);
+      const uintmax_t size = std::filesystem::file_size(dir.File("x.ape"));
+      EXPECT_LE(size, below + below / 200);
+      below = size;
+    }
+  }
 }
 
 TEST_F(MACDllTest, StreamedPiecesAcrossFramesGiveTheSameFileWithOrWithoutAnAnnouncedSize) {

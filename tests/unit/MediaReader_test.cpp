@@ -2,10 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/FFmpegLibraries.h"
 #include "support/MediaFiles.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
+
+TEST(MediaReaderTest, ThePresenceTestNamesWhatIsMissingAndItsPackage) {
+  EXPECT_EQ(MissingMediaDecoders(), "");
+  EXPECT_EQ(MissingMediaDecodersText({}, true, true), "");
+  EXPECT_EQ(FFmpegPackage("libavcodec.so.59"), "libavcodec59");
+  const std::string package = FFmpegPackage(AvCodecLibraryFile());
+  EXPECT_EQ(MissingMediaDecodersText({}, false, false), "FFmpeg's MP3 and WMA decoders were not found; install " + package);
+  EXPECT_EQ(MissingMediaDecodersText({}, true, false), "FFmpeg's WMA decoders were not found; install " + package);
+  EXPECT_EQ(MissingMediaDecodersText("libswresample.so.4", false, false),
+            "FFmpeg's libswresample.so.4 was not found; install libswresample4");
+}
 
 TEST(MediaReaderTest, CallsBeforeOpeningAreRefused) {
   TMediaStream stream;

@@ -23,7 +23,7 @@ TEST(Settings, FreshUserGetsEveryDefault) {
   TRegIniFile store = Store();
   EXPECT_TRUE(settings.Load(store).empty());
   EXPECT_EQ(settings.Text(sn::RipToFormat), "MP3");
-  EXPECT_EQ(settings.Text(sn::ConvFilePath), home.Path() + "/My Musik/");
+  EXPECT_EQ(settings.Text(sn::ConvFilePath), home.Path() + "/Music/Kestrune/");
   EXPECT_EQ(settings.Integer(sn::OutputFileNameFormat), 4);
   EXPECT_EQ(settings.Text(sn::OutputFileNameFormat), "<Track Number>-<Artist>-<Title>");
   EXPECT_EQ(settings.Integer(sn::OGGCompressionLevel), 75);
@@ -41,6 +41,26 @@ TEST(Settings, FreshUserGetsEveryDefault) {
   EXPECT_EQ(settings.Text(sn::Language), "ENG");
   EXPECT_EQ(settings.Integer(sn::Width), 541);
   EXPECT_EQ(settings.Integer(sn::Top), 113);
+}
+
+TEST(Settings, TheDefaultOutputFolderIsInTheUsersMusicFolder) {
+  ScopedConfigHome home;
+  const auto musicDir = [&](const std::string& line) {
+    std::ofstream(home.Path() + "/user-dirs.dirs") << "# written by xdg-user-dirs-update\n" << line << "\n";
+    return TSettings().Text(sn::ConvFilePath);
+  };
+  EXPECT_EQ(musicDir("XDG_MUSIC_DIR=\"$HOME/Musik\""), home.Path() + "/Musik/Kestrune/");
+  EXPECT_EQ(musicDir("XDG_MUSIC_DIR=\"/srv/my \\\"tunes\\\"/\""), "/srv/my \"tunes\"/Kestrune/");
+  // A folder set to the home itself, or not a path, means there is none.
+  EXPECT_EQ(musicDir("XDG_MUSIC_DIR=\"$HOME/\""), home.Path() + "/Music/Kestrune/");
+  EXPECT_EQ(musicDir("XDG_MUSIC_DIR=Music"), home.Path() + "/Music/Kestrune/");
+  // A stored folder keeps winning.
+  musicDir("XDG_MUSIC_DIR=\"$HOME/Musik\"");
+  Stored("ConvFilePath", "/music/out/");
+  TSettings settings;
+  TRegIniFile store = Store();
+  settings.Load(store);
+  EXPECT_EQ(settings.Text(sn::ConvFilePath), "/music/out/");
 }
 
 TEST(Settings, StoredTextsAreReadAsTheDialogWould) {

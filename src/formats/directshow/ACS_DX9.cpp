@@ -8,12 +8,7 @@ constexpr int64_t TicksPerSecond = 10000000;
 
 }  // namespace
 
-std::string DX9StartupMessage(const std::function<bool()>& decodersPresent) {
-  if (decodersPresent()) {
-    return {};
-  }
-  return "Cannot start ACS_DX9 without DirectShow present, Please install DirectX9";
-}
+std::string DX9StartupMessage(const std::function<std::string()>& missingDecoders) { return missingDecoders(); }
 
 TDX9In::~TDX9In() = default;
 

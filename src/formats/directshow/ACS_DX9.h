@@ -10,8 +10,8 @@
 #include "pipeline/ACS_Classes.h"
 
 // The start-up presence test, made before any window exists: empty when the MP3 and WMA decoders
-// are there, otherwise the message to show before the program ends with exit code 0.
-std::string DX9StartupMessage(const std::function<bool()>& decodersPresent = MediaDecodersPresent);
+// are there, otherwise the message naming what is missing, shown before the program ends.
+std::string DX9StartupMessage(const std::function<std::string()>& missingDecoders = MissingMediaDecoders);
 
 class TDX9In : public TACSFileIn {
 public:
