@@ -249,6 +249,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
+  RequireStagedFormat(source.GetFormat());
 
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
@@ -314,6 +315,18 @@ void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& forma
   }
 }
 
+void TConversionDriver::RequireStagedFormat(const TPcmFormat& format) {
+  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
+  // refused rather than handed to a sink that would write it as what it is not.
+  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
+      format.Channels <= 2) {
+    return;
+  }
+  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
+  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
+                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
+}
+
 TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {
   TACSInput* head = &source;
   if (head->GetBitsPerSample() == 8) {
@@ -346,7 +359,9 @@ void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, T
         break;
       case TDriverEvent::dkFailed:
         failed = true;
-        result.Message = result.Input + ": " + event.Message;
+        // A component's message that names the input already is not prefixed with it again.
+        result.Message = event.Message.starts_with(result.Input + ": ") ? event.Message
+                                                                         : result.Input + ": " + event.Message;
         Observer().RowFailed(row, result.Message);
         break;
     }

@@ -137,6 +137,7 @@ private:
   TACSFileIn& SourceInstance(const TSourceFormat& format);
   TACSFileOut& SinkInstance(const TSinkFormat& format);
   void CheckSource(TACSFileIn& source, const std::string& formatName) const;
+  static void RequireStagedFormat(const TPcmFormat& format);
   TACSInput& InsertStages(TACSFileIn& source);
   void WaitForRow(int32_t row, bool running, TRowResult& result);
   void ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result);

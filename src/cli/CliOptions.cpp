@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/InputFormats.h"
 #include "app/Settings.h"
 #include "app/Version.h"
 #include "platform/TextUtils.h"
@@ -111,8 +112,10 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
 
 std::string UsageText() {
   return R"(Usage: kestrune-cli [options] FILE...
-Converts audio files (WAV, MP3, OGG, WMA, APE, FLAC) one after another into one format and one
-folder, with the settings the window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg).
+Converts audio files one after another into one format and one folder, with the settings the
+window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg). The files read are those named
+)" + InputExtensionList() + R"(
+(in any case).
 
 Options:
   -f, --format MP3|OGG|WMA|WAV|APE|FLAC   output format

@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <unistd.h>
 
 #include "CliOptions.h"
@@ -10,6 +9,7 @@
 #include "StopSignals.h"
 #include "app/AppDir.h"
 #include "app/ConversionDriver.h"
+#include "app/InputFormats.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
 #include "app/Settings.h"
@@ -29,10 +29,8 @@ int UsageError(const std::string& message) {
   return ExitUsage;
 }
 
-// The files the window's list takes: the six extensions in any case.
-bool AudioFile(const std::string& fileName) {
-  return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
-}
+// The files the window's list takes: the input table's extensions in any case.
+bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
 // Prints each file's record as one JSON object per line.
 int PrintInfo(const std::vector<std::string>& files) {
@@ -56,8 +54,8 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     if (AudioFile(file)) {
       rows.push_back(ReadConversionRow(file));
     } else {
-      std::fprintf(stderr, "%s: not converted: only .wav, .mp3, .ogg, .wma, .ape and .flac files are read\n",
-                   file.c_str());
+      std::fprintf(stderr, "%s: not converted: only files named %s are read\n", file.c_str(),
+                   InputExtensionList().c_str());
       ++skipped;
     }
   }

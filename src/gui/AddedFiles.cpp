@@ -3,18 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/DriverFormats.h"
+#include "app/InputFormats.h"
 
 namespace fs = std::filesystem;
 
-bool IsSupportedAudioName(const std::string& name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
-    return false;
-  }
-  static const TFormatTable formats;
-  return formats.SourceFor(name.substr(dot)) != nullptr;
-}
+bool IsSupportedAudioName(const std::string& name) { return InputFormatFor(name) != nullptr; }
 
 namespace {
 
