@@ -82,9 +82,11 @@ struct TFFmpeg {
   }
 };
 
+// Never destroyed, so the libraries stay loaded through the program's exit: unloading them would
+// drop FFmpeg's own global state (and leak checkers would count it lost).
 const TFFmpeg& FFmpeg() {
-  static const TFFmpeg ffmpeg;
-  return ffmpeg;
+  static const TFFmpeg* const ffmpeg = new TFFmpeg;
+  return *ffmpeg;
 }
 
 // A forwarder reached without the libraries fails like a component whose library is missing; the
