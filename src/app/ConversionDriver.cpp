@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/OutputName.h"
+#include "app/OutputPattern.h"
 #include "app/PlayListClass.h"
 #include "platform/TextUtils.h"
 
@@ -24,6 +25,17 @@ std::string Extension(const std::string& fileName) { return ToUpperAscii(fs::pat
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return fs::exists(b, error) && fs::equivalent(a, b, error);
+}
+
+// The subfolders a pattern or the source tree puts an output in.
+void MakeParentFolder(const std::string& output) {
+  const fs::path folder = fs::path(output).parent_path();
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder)) {
+    const std::string reason = error ? error.message() : std::string("not a folder");
+    throw ERowFailure("cannot create the folder " + folder.string() + " (" + reason + ")");
+  }
 }
 
 }  // namespace
@@ -188,8 +200,7 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
     TRowResult& outcome = result.Rows.emplace_back();
     outcome.Row = i;
     outcome.Input = row.FileName;
-    outcome.Output = names.Claim(BuildOutputName(FSettings.Integer(SettingNames::OutputFileNameFormat), i, folder,
-                                                 FFormatName, OutputTitle(row.Title, row.FileName), row.Artist));
+    outcome.Output = names.Claim(OutputPathFor(FSettings, row, i, folder, FFormatName));
     FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
     Observer().RowStarted(i, outcome.Input, outcome.Output);
     RunRow(row, outcome);
@@ -236,6 +247,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
 
+  MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
   if (sinkFormat.Configure) {

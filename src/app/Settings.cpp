@@ -46,6 +46,10 @@ std::vector<TSettingDef> MakeDefinitions() {
       {DesiredMaximumBitrate, skChoicePosition, OggBitrates, "0"},
       {APECompressionLevel, skChoicePosition, {"FAST", "NORMAL", "HIGH", "EXTRA HIGH"}, "1"},
       {SavePlayList, skChoicePosition, {"None", "M3U", "PLS"}, "0"},
+      {OutputPattern, skText, {}, ""},  // empty: the pattern of OutputFileNameFormat
+      {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
+      {KeepFolders, skBoolean, {}, "0"},
+      {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

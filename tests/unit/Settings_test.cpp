@@ -142,7 +142,7 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "RunPath"};
+      "SavePlayList", "OutputPattern", "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");
