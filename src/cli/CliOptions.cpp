@@ -114,7 +114,7 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
 }
 
 std::string UsageText() {
-  return R"(Usage: kestrune-cli [options] FILE|FOLDER...
+  return R"(Usage: kestrune-cli [options] FILE...
 Converts audio files (WAV, MP3, OGG, WMA, APE, FLAC) one after another into one format and one
 folder, with the settings the window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg).
 A FILE may be a folder: it stands for the audio files below it, in name order.
