@@ -178,6 +178,7 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
 
   TBatchResult result;
   FPlaylist = std::make_unique<TPlaylist>();
+  FPlaylist->SetRelativePaths(FSettings.Integer(SettingNames::PlaylistPaths) == 0);
   FStopRequested = false;
   FConverting = true;
   // A front's callback that throws ends the batch, but never leaves the driver marked as busy.

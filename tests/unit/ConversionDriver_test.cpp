@@ -88,6 +88,7 @@ TEST_F(ConversionDriverTest, CheckedRowsBecomeNumberedFilesAndUncheckedOnesAreSk
   const std::string mono8 = Dir.File("c.wav");
   WriteFileBytes(mono8, PcmWaveFile(1, 22050, 8, MakeSine8(2205, 1, 22050)));
   Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetText(sn::PlaylistPaths, "Absolute");
   Settings.SetBoolean(sn::InformWhenDone, true);
   const TBatchResult result = Driver.Convert({Row(Wave16("a.wav"), "A"), Row(Wave16("b.wav"), "B", false), Row(mono8, "C")});
 
@@ -208,7 +209,7 @@ TEST_F(ConversionDriverTest, RowsWithTheSameNameGetNumberedCopies) {
   EXPECT_TRUE(fs::exists(Out() + "/same (2).WAV"));
   EXPECT_TRUE(fs::exists(Out() + "/c.WAV"));
   const auto playlist = ReadFileBytes(result.PlaylistFile);
-  EXPECT_NE(std::string(playlist.begin(), playlist.end()).find("/same (2).WAV"), std::string::npos);
+  EXPECT_NE(std::string(playlist.begin(), playlist.end()).find("\nsame (2).WAV"), std::string::npos);
 }
 
 TEST_F(ConversionDriverTest, UnusableFolderOrFormatStopsTheBatchBeforeItStarts) {
@@ -246,4 +247,25 @@ TEST(ConversionDriver, DurationTexts) {
   EXPECT_EQ(ParseDuration("1:60"), -1);
   EXPECT_EQ(ParseDuration("1::2"), -1);
   EXPECT_EQ(ParseDuration("1:2:3:4"), -1);
+}
+
+TEST_F(ConversionDriverTest, KeptFoldersMirrorTheSourceTreeAndThePlaylistListsThemRelatively) {
+  fs::create_directories(Dir.File("lib/A/B"));
+  fs::create_directories(Dir.File("lib/C"));
+  TConversionRow deep = Row(Wave16("lib/A/B/x.wav"), "X");
+  TConversionRow shallow = Row(Wave16("lib/C/y.wav"), "Y");
+  TConversionRow top = Row(Wave16("lib/z.wav"), "Z");
+  for (TConversionRow* row : {&deep, &shallow, &top}) {
+    row->SourceRoot = Dir.File("lib");
+  }
+  Settings.SetBoolean(sn::KeepFolders, true);
+  Settings.SetInteger(sn::SavePlayList, 1);
+  const TBatchResult result = Driver.Convert({deep, shallow, top});
+  ASSERT_TRUE(result.AllCompleted());
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/A/B/01-X.WAV"));
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/C/02-Y.WAV"));
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/03-Z.WAV"));
+  const auto playlist = ReadFileBytes(result.PlaylistFile);
+  EXPECT_EQ(std::string(playlist.begin(), playlist.end()),
+            "#EXTM3U\r\n#EXTINF:1,-X\r\nA/B/01-X.WAV\r\n#EXTINF:1,-Y\r\nC/02-Y.WAV\r\n#EXTINF:1,-Z\r\n03-Z.WAV\r\n");
 }
