@@ -1,5 +1,6 @@
 #include "app/ConversionDriver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -384,6 +385,10 @@ void TConversionDriver::FinishBatch(TBatchResult& result) {
 }
 
 void TConversionDriver::SavePlaylist(TBatchResult& result) {
+  // A batch whose rows wrote nothing (a re-run that found every output done) leaves no playlist.
+  if (!result.Rows.empty() && std::none_of(result.Rows.begin(), result.Rows.end(), [](const TRowResult& row) { return row.Completed; })) {
+    return;
+  }
   const std::string folder = OutputFolder(FSettings);
   switch (FSettings.Integer(SettingNames::SavePlayList)) {
     case 1:
