@@ -1,9 +1,9 @@
 #pragma once
 
-// Whether a re-run may leave an earlier output as it is.
+// Whether a re-run converts a row again whose output is there already.
 
 #include <string>
 
-// True when `output` is a plain file modified no earlier than `input`: the input has not changed
-// since it was converted. False when either cannot be read.
-bool OutputIsCurrent(const std::string& input, const std::string& output);
+// True when `output` is a plain file (not a link) modified before `input`: the input changed
+// after it was converted. False when either cannot be read.
+bool OutputIsStale(const std::string& input, const std::string& output);
