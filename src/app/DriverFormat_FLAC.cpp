@@ -1,6 +1,8 @@
-// FLAC input and output for the conversion driver: fixed encoder settings, no tags.
+// FLAC input and output for the conversion driver: the compression level and verification from
+// the settings, no tags.
 
 #include "app/DriverFormats.h"
+#include "app/SinkSettings.h"
 #include "formats/flac/ACS_FLAC.h"
 
 void WireFLAC(TFormatTable& table) {
@@ -22,5 +24,10 @@ void WireFLAC(TFormatTable& table) {
         sink->SetVerify(false);
         return sink;
       },
-      {});
+      [](TACSFileOut& sink, const TSinkSetup& setup) {
+        auto& flac = static_cast<TFLACOut&>(sink);
+        const TFLACSinkSettings settings = FLACSinkSettings(setup.Settings);
+        flac.SetCompressionLevel(settings.CompressionLevel);
+        flac.SetVerify(settings.Verify);
+      });
 }

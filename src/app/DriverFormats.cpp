@@ -36,6 +36,14 @@ void TFormatTable::WireSink(const std::string& format, std::function<std::unique
   throw std::invalid_argument("no output format " + format);
 }
 
+std::vector<std::string> TFormatTable::InputExtensions() const {
+  std::vector<std::string> extensions;
+  for (const TSourceFormat& source : FSources) {
+    extensions.insert(extensions.end(), source.Extensions.begin(), source.Extensions.end());
+  }
+  return extensions;
+}
+
 const TSourceFormat* TFormatTable::SourceFor(const std::string& extension) const {
   for (const TSourceFormat& source : FSources) {
     for (const std::string& known : source.Extensions) {

@@ -45,6 +45,8 @@ public:
   void WireSink(const std::string& format, std::function<std::unique_ptr<TACSFileOut>()> create,
                 std::function<void(TACSFileOut&, const TSinkSetup&)> configure);
 
+  // Every input extension the program knows (".WAV", in capitals), in table order.
+  std::vector<std::string> InputExtensions() const;
   // By extension (".wav" or ".WAV"); nullptr when no source reads it.
   const TSourceFormat* SourceFor(const std::string& extension) const;
   // By format name in any case; nullptr when it is none of the six.

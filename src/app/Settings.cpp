@@ -46,6 +46,9 @@ std::vector<TSettingDef> MakeDefinitions() {
       {DesiredMaximumBitrate, skChoicePosition, OggBitrates, "0"},
       {APECompressionLevel, skChoicePosition, {"FAST", "NORMAL", "HIGH", "EXTRA HIGH"}, "1"},
       {SavePlayList, skChoicePosition, {"None", "M3U", "PLS"}, "0"},
+      {FLACCompressionLevel, skRange, {}, "5", 0, 8},
+      {FLACVerify, skBoolean, {}, "0"},
+      {WAVSampleFormat, skChoicePosition, {"As the input", "16-bit"}, "0"},
       {OutputPattern, skText, {}, ""},  // empty: the pattern of OutputFileNameFormat
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},
@@ -55,6 +58,7 @@ std::vector<TSettingDef> MakeDefinitions() {
       window(Top, skInteger, "113"),
       window(Width, skInteger, "541"),
       window(Height, skInteger, "414"),
+      window(Maximized, skBoolean, "0"),
   };
 }
 
@@ -318,9 +322,12 @@ void TSettings::Save(TRegIniFile& store, const std::string& runPath) const {
   // One write of the file for all values (writes in between only touch memory); a failure
   // leaves the file as it was.
   store.Registry().BeginUpdate();
-  for (const char* name : {Language, Left, Top, Width, Height}) {
-    const size_t index = IndexOf(name);
-    SaveOne(store, Definitions()[index], FValues[index]);
+  // The window's own values are the window's to write: another front never had them.
+  if (!runPath.empty()) {
+    for (const char* name : {Language, Left, Top, Width, Height, Maximized}) {
+      const size_t index = IndexOf(name);
+      SaveOne(store, Definitions()[index], FValues[index]);
+    }
   }
   for (size_t i = 0; i < FValues.size(); ++i) {
     if (Definitions()[i].Loaded) {

@@ -34,6 +34,9 @@ inline constexpr const char* DesiredMinimumBitrate = "DesiredMinimumBitrate";
 inline constexpr const char* DesiredMaximumBitrate = "DesiredMaximumBitrate";
 inline constexpr const char* APECompressionLevel = "APECompressionLevel";
 inline constexpr const char* SavePlayList = "SavePlayList";
+inline constexpr const char* FLACCompressionLevel = "FLACCompressionLevel";
+inline constexpr const char* FLACVerify = "FLACVerify";
+inline constexpr const char* WAVSampleFormat = "WAVSampleFormat";
 inline constexpr const char* OutputPattern = "OutputPattern";
 inline constexpr const char* ExtensionCase = "ExtensionCase";
 inline constexpr const char* KeepFolders = "KeepFolders";
@@ -42,6 +45,7 @@ inline constexpr const char* Left = "Left";
 inline constexpr const char* Top = "Top";
 inline constexpr const char* Width = "Width";
 inline constexpr const char* Height = "Height";
+inline constexpr const char* Maximized = "Maximized";
 inline constexpr const char* Language = "Language";
 }  // namespace SettingNames
 
@@ -112,7 +116,8 @@ public:
   // Reads every setting from the store (LoadSettings, plus the window's values). A value the
   // store cannot read keeps its default and its message is returned.
   std::vector<std::string> Load(TRegIniFile& store);
-  // Writes every setting (SaveSettings order); "RunPath" only when `runPath` is not empty.
+  // Writes every setting (SaveSettings order). The window's own values (language, place, size,
+  // maximised state) and "RunPath" only when `runPath` is not empty, that is when the window saves.
   void Save(TRegIniFile& store, const std::string& runPath) const;
 
 private:

@@ -48,6 +48,10 @@ TVorbisSinkSettings VorbisSinkSettings(const TSettings& settings) {
   return vorbis;
 }
 
+TFLACSinkSettings FLACSinkSettings(const TSettings& settings) {
+  return {settings.Integer(sn::FLACCompressionLevel), settings.Boolean(sn::FLACVerify)};
+}
+
 int32_t APESinkCompressionLevel(const TSettings& settings) {
   return IndexOrDefault(settings, sn::APECompressionLevel) * 1000 + 1000;
 }

@@ -37,6 +37,12 @@ struct TVorbisSinkSettings {
 };
 TVorbisSinkSettings VorbisSinkSettings(const TSettings& settings);
 
+struct TFLACSinkSettings {
+  int32_t CompressionLevel = 5;  // 0 (fastest) .. 8 (smallest)
+  bool Verify = false;           // decode what was encoded and compare
+};
+TFLACSinkSettings FLACSinkSettings(const TSettings& settings);
+
 // 1000 FAST, 2000 NORMAL, 3000 HIGH, 4000 EXTRA HIGH.
 int32_t APESinkCompressionLevel(const TSettings& settings);
 

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "gui/Icons.h"
@@ -33,6 +32,30 @@ std::vector<QRect> BuildAboutRegions(int width, int height) {
     add();
   }
   return regions;
+}
+
+TAboutOpening::TAboutOpening(TAboutFrm& window, std::vector<QRect> regions)
+    : QAbstractAnimation(&window), FWindow(window), FRegions(std::move(regions)) {}
+
+int TAboutOpening::duration() const { return static_cast<int>(FRegions.size() + FadeSteps) * StepMs; }
+
+void TAboutOpening::updateCurrentTime(int currentTime) {
+  if (currentTime >= duration()) {
+    FWindow.setWindowOpacity(1.0);
+    FWindow.clearMask();
+    return;
+  }
+  const auto step = static_cast<size_t>(currentTime / StepMs);
+  const size_t count = FRegions.size();
+  if (step < count) {
+    FWindow.setWindowOpacity(100 / 255.0);
+    FWindow.setMask(QRegion(FRegions[count - 1 - step]));
+  } else {
+    FWindow.setWindowOpacity(static_cast<double>(100 + step - count) / 255.0);
+    if (count > 0) {
+      FWindow.setMask(QRegion(FRegions.front()));
+    }
+  }
 }
 
 namespace {
@@ -59,90 +82,67 @@ QPixmap Banner(int width, int height) {
   return pixmap;
 }
 
+QLabel* CentredLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setAlignment(Qt::AlignCenter);
+  label->setAttribute(Qt::WA_TransparentForMouseEvents);
+  return label;
+}
+
 }  // namespace
 
-TAboutFrm::TAboutFrm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutFrm"));
   setWindowTitle(QStringLiteral("About"));
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(ClientWidth, ClientHeight);
-  setAutoFillBackground(true);
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, Qt::white);
-  setPalette(colours);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 16);
+  layout->setContentsMargins(0, 0, 0, 10);
+  layout->setSpacing(4);
   FImage1 = new QLabel(this);
   FImage1->setObjectName(QStringLiteral("Image1"));
-  FImage1->setPixmap(Banner(ClientWidth, 90));
+  FImage1->setPixmap(Banner(ClientWidth, 64));
   FImage1->installEventFilter(this);
   layout->addWidget(FImage1);
 
-  auto* icon = new QLabel(this);
-  icon->setObjectName(QStringLiteral("Image2"));
-  icon->setPixmap(QPixmap::fromImage(Icons::ApplicationImage(64)));
-  icon->setAlignment(Qt::AlignCenter);
+  QLabel* icon = CentredLabel("Image2", QString(), this);
+  icon->setPixmap(QPixmap::fromImage(Icons::ApplicationImage(48)));
   layout->addWidget(icon);
 
-  auto* name = new QLabel(QStringLiteral("Kestrune"), this);
-  name->setObjectName(QStringLiteral("Label1"));
+  QLabel* name = CentredLabel("Label1", QStringLiteral("Kestrune"), this);
   QFont bold = name->font();
   bold.setBold(true);
   bold.setPixelSize(16);
   name->setFont(bold);
-  name->setAlignment(Qt::AlignCenter);
   layout->addWidget(name);
-
-  auto* line = new QLabel(QStringLiteral("Batch audio converter\nMP3 · OGG · WMA · WAV · APE · FLAC"), this);
-  line->setObjectName(QStringLiteral("Label2"));
-  line->setAlignment(Qt::AlignCenter);
-  layout->addWidget(line);
+  layout->addWidget(CentredLabel("Label2", QStringLiteral("Batch audio converter\nMP3 · OGG · WMA · WAV · APE · FLAC"), this));
+  layout->addWidget(CentredLabel("Label3", QStringLiteral("Version %1").arg(QStringLiteral(KESTRUNE_VERSION)), this));
+  QLabel* licence = CentredLabel("Label4", QStringLiteral(KESTRUNE_LICENCE), this);
+  licence->setWordWrap(true);
+  licence->setContentsMargins(8, 0, 8, 0);
+  layout->addWidget(licence);
   layout->addStretch(1);
-  for (QLabel* label : {icon, name, line}) {
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  QPushButton* close = buttons->button(QDialogButtonBox::Close);
+  close->setObjectName(QStringLiteral("btnClose"));
+  close->setText(QStringLiteral("Close"));
+  connect(buttons, &QDialogButtonBox::rejected, this, &TAboutFrm::reject);
+  layout->addWidget(buttons, 0, Qt::AlignCenter);
 
   FRegions = BuildAboutRegions(ClientWidth, ClientHeight);
+  FOpening = new TAboutOpening(*this, FRegions);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
 }
 
-void TAboutFrm::Pause() {
-  QElapsedTimer clock;
-  clock.start();
-  // Painting goes on during the pause; clicks wait until the window has opened.
-  do {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
-    if (clock.elapsed() < FStepDelay) {
-      QThread::msleep(1);
-    }
-  } while (clock.elapsed() < FStepDelay);
-}
-
 void TAboutFrm::ShowAnimated() {
-  QPointer<TAboutFrm> self(this);
-  FAnimating = true;
-  hide();
-  setWindowOpacity(100 / 255.0);
-  setMask(QRegion(FRegions.empty() ? QRect() : FRegions.back()));
+  FOpening->setCurrentTime(0);
   show();
-  for (auto region = FRegions.crbegin(); region != FRegions.crend() && self; ++region) {
-    setMask(QRegion(*region));
-    repaint();
-    Pause();
-  }
-  for (int alpha = 100; alpha <= 255 && self; ++alpha) {
-    setWindowOpacity(alpha / 255.0);
-    Pause();
-  }
-  if (self) {
-    setWindowOpacity(1.0);
-    clearMask();
-    FAnimating = false;
-    activateWindow();
-  }
+  FOpening->start();
 }
 
 void TAboutFrm::mousePressEvent(QMouseEvent*) { close(); }
@@ -152,12 +152,12 @@ bool TAboutFrm::eventFilter(QObject* watched, QEvent* event) {
     close();
     return true;
   }
-  return QWidget::eventFilter(watched, event);
+  return QDialog::eventFilter(watched, event);
 }
 
 void TAboutFrm::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !FAnimating && isVisible()) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !Animating() && isVisible()) {
     close();
   }
 }

@@ -1,8 +1,9 @@
 #include "gui/AddedFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
+
+#include "app/DriverFormats.h"
 
 namespace fs = std::filesystem;
 
@@ -11,15 +12,8 @@ bool IsSupportedAudioName(const std::string& name) {
   if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
     return false;
   }
-  std::string extension = name.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  for (const char* known : {".MP3", ".WMA", ".OGG", ".APE", ".FLAC", ".WAV"}) {
-    if (extension == known) {
-      return true;
-    }
-  }
-  return false;
+  static const TFormatTable formats;
+  return formats.SourceFor(name.substr(dot)) != nullptr;
 }
 
 namespace {

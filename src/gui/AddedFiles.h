@@ -1,12 +1,12 @@
 #pragma once
 
-// Which of the names given to the list become rows: files with one of the six audio extensions,
-// and the audio files inside a named folder.
+// Which of the names given to the list become rows: files with an extension the format table
+// reads, and the audio files inside a named folder.
 
 #include <string>
 #include <vector>
 
-// ".MP3", ".WMA", ".OGG", ".APE", ".FLAC" or ".WAV" in any case.
+// An input extension of the format table (".MP3", ".FLAC", ...) in any case.
 bool IsSupportedAudioName(const std::string& name);
 
 // The names in order, each folder replaced by the supported files below it (recursively, sorted by

@@ -1,71 +1,121 @@
 #include "gui/ConversionView.h"
 
-#include <algorithm>
-#include <chrono>
+#include <QMetaObject>
 
-#include <QCoreApplication>
-#include <QProgressBar>
-#include <QToolButton>
+namespace {
 
-#include "gui/FileList.h"
-#include "gui/FrmConverter.h"
-#include "gui/StatusPanels.h"
+QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-std::string BoundedStatus(const std::string& status) {
+bool IsProgressText(const std::string& status) {
   static const std::string Done = "% Done";
-  if (status.size() <= Done.size() || status.compare(status.size() - Done.size(), Done.size(), Done) != 0) {
-    return status;
+  return status.size() > Done.size() && status.compare(status.size() - Done.size(), Done.size(), Done) == 0;
+}
+
+}  // namespace
+
+// Runs on the batch thread: every report is handed to the view's thread and emitted there.
+class TConversionView::TObserver : public TConversionObserver {
+public:
+  explicit TObserver(TConversionView& view) : FView(view) {}
+
+  void RowStarted(int32_t row, const std::string&, const std::string&) override {
+    Post([row](TConversionView& view) { emit view.RowStarted(row); });
   }
-  const std::string number = status.substr(0, status.size() - Done.size());
-  int32_t percent = 0;
-  if (!ParseDecimal(number, percent)) {
-    return status;
+
+  void FileProgress(int32_t row, int32_t percent) override {
+    Post([row, percent](TConversionView& view) { emit view.RowProgress(row, percent); });
   }
-  return std::to_string(std::clamp(percent, 0, 100)) + Done;
-}
 
-void TConversionView::BatchStarted(int32_t) {
-  FWindow.ShowBatchState(true);
-  FWindow.FStatusBar->SetPanelText(0, QString());
-  FWindow.ProgressBar1->setValue(0);
-}
-
-void TConversionView::FileProgress(int32_t, int32_t percent) {
-  const int bounded = std::clamp(percent, 0, 100);
-  FWindow.ProgressBar1->setValue(bounded);
-  FWindow.ShowTitleProgress(bounded);
-}
-
-void TConversionView::RowStatus(int32_t row, const std::string& status) {
-  const int listRow = FWindow.BatchRow(row);
-  if (listRow >= 0) {
-    FWindow.ListView1->SetText(listRow, lcStatus, QString::fromStdString(BoundedStatus(status)));
+  void RowStatus(int32_t row, const std::string& status) override {
+    // The percentage came as a value with FileProgress; only a row's ending is news here.
+    if (IsProgressText(status)) {
+      return;
+    }
+    if (status == "Complete") {
+      // A stopped run ends through the same done path; its file holds only what was converted.
+      const TRowState state = FView.FStopping ? rsStopped : rsComplete;
+      Post([row, state](TConversionView& view) { emit view.RowEnded(row, state, {}); });
+      return;
+    }
+    Post([row, words = Q(status)](TConversionView& view) { emit view.RowEnded(row, rsReported, words); });
   }
-  if (status == "Complete") {
-    FWindow.ProgressBar1->setValue(100);
+
+  void RowFailed(int32_t row, const std::string& message) override {
+    Post([row, reason = Q(message)](TConversionView& view) { emit view.RowEnded(row, rsFailed, reason); });
   }
-}
 
-void TConversionView::RowFailed(int32_t, const std::string& message) {
-  // The batch waits on this row until Stop; meanwhile the list can be used again.
-  FWindow.Panel1->setEnabled(true);
-  FWindow.FStatusBar->SetPanelText(0, QString::fromStdString(message));
-}
-
-void TConversionView::TotalProgress(int32_t position, int32_t maximum) {
-  FWindow.ProgressBar2->setMaximum(std::max(maximum, 1));
-  FWindow.ProgressBar2->setValue(std::clamp(position, 0, std::max(maximum, 1)));
-}
-
-void TConversionView::BatchEnded(const TBatchResult&) { FWindow.ShowBatchState(false); }
-
-void TConversionView::Inform(const std::string& text, const std::string& title) {
-  if (FWindow.FInformer) {
-    FWindow.FInformer(QString::fromStdString(text), QString::fromStdString(title));
+  void TotalProgress(int32_t position, int32_t maximum) override {
+    Post([position, maximum](TConversionView& view) { emit view.TotalProgress(position, maximum); });
   }
+
+  void BatchEnded(const TBatchResult& result) override {
+    // The driver's own account of each row settles what the live reports suggested.
+    for (const TRowResult& row : result.Rows) {
+      if (!row.Message.empty()) {
+        Post([number = row.Row, reason = Q(row.Message)](TConversionView& view) {
+          emit view.RowEnded(number, rsFailed, reason);
+        });
+      } else if (row.Stopped || row.Completed) {
+        const TRowState state = row.Stopped ? rsStopped : rsComplete;
+        Post([number = row.Row, state](TConversionView& view) { emit view.RowEnded(number, state, {}); });
+      }
+    }
+    Post([](TConversionView& view) { emit view.BatchEnded(); });
+  }
+
+  void Inform(const std::string& text, const std::string& title) override {
+    Post([text = Q(text), title = Q(title)](TConversionView& view) { emit view.Informed(text, title); });
+  }
+
+  // A failed row is reported and the batch goes on: an overnight batch never waits on one file.
+  bool ContinueAfterFailure() const override { return true; }
+
+private:
+  template <typename F>
+  void Post(F report) {
+    TConversionView* view = &FView;
+    QMetaObject::invokeMethod(view, [view, report] { report(*view); }, Qt::QueuedConnection);
+  }
+
+  TConversionView& FView;
+};
+
+TConversionView::TConversionView(TConversionDriver& driver, QObject* parent)
+    : QObject(parent), FDriver(driver), FObserver(std::make_unique<TObserver>(*this)) {
+  FDriver.SetObserver(FObserver.get());
 }
 
-void TConversionView::WaitForRow(TRowWait& wait) {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  wait.WaitFor(std::chrono::milliseconds(10));
+TConversionView::~TConversionView() {
+  if (FThread.joinable()) {
+    FDriver.Stop();
+    FThread.join();
+  }
+  FDriver.SetObserver(nullptr);
+}
+
+void TConversionView::Start(std::vector<TConversionRow> rows) {
+  FStopping = false;
+  FThread = std::thread([this, rows = std::move(rows)] {
+    QString error;
+    try {
+      FDriver.Convert(rows);
+    } catch (const std::exception& failure) {
+      error = Q(failure.what());
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, error] {
+          FThread.join();
+          FStopping = false;
+          emit Finished(error);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TConversionView::Stop() {
+  if (Running()) {
+    FStopping = true;
+    FDriver.Stop();
+  }
 }

@@ -1,29 +1,54 @@
 #pragma once
 
-// What a running batch shows in the main window: the progress bars, the rows' status texts, the
-// failure in the status bar, the enabled buttons. The driver calls it on the window's thread;
-// while it waits for a row, the window goes on handling its events.
+// A batch run off the window's thread: the driver converts on a thread of its own, and what it
+// reports reaches the window through queued calls, in the order it was reported, as signals
+// emitted on the window's thread. Rows are the driver's row numbers (1-based); several rows may
+// be running at once, so everything names its row.
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <QObject>
+#include <QString>
 
 #include "app/ConversionDriver.h"
+#include "gui/FileListModel.h"
 
-class TFrmConverter;
-
-class TConversionView : public TConversionObserver {
+class TConversionView : public QObject {
+  Q_OBJECT
 public:
-  explicit TConversionView(TFrmConverter& window) : FWindow(window) {}
+  // `driver` must outlive the view.
+  explicit TConversionView(TConversionDriver& driver, QObject* parent = nullptr);
+  // A running batch is stopped and waited for.
+  ~TConversionView() override;
 
-  void BatchStarted(int32_t fileCount) override;
-  void FileProgress(int32_t row, int32_t percent) override;
-  void RowStatus(int32_t row, const std::string& status) override;
-  void RowFailed(int32_t row, const std::string& message) override;
-  void TotalProgress(int32_t position, int32_t maximum) override;
-  void BatchEnded(const TBatchResult& result) override;
-  void Inform(const std::string& text, const std::string& title) override;
-  void WaitForRow(TRowWait& wait) override;
+  // From Start until Finished has been emitted.
+  bool Running() const { return FThread.joinable(); }
+  bool Stopping() const { return FStopping; }
+  // Converts `rows` on the batch thread; the driver reads its settings there.
+  void Start(std::vector<TConversionRow> rows);
+  // Asks the batch to end; the running files are finished and their rows read Stopped.
+  void Stop();
+
+signals:
+  void RowStarted(int row);
+  void RowProgress(int row, int percent);
+  // rsComplete, rsStopped, rsFailed (`note`: why) or rsReported (`note`: the driver's words).
+  void RowEnded(int row, TRowState state, const QString& note);
+  void TotalProgress(int position, int maximum);
+  // Every row's ending has been reported.
+  void BatchEnded();
+  void Informed(const QString& text, const QString& title);
+  // The batch thread has ended; `error` says why the batch could not start, if it could not.
+  void Finished(const QString& error);
 
 private:
-  TFrmConverter& FWindow;
-};
+  class TObserver;
 
-// "<n>% Done" with n kept within 0 to 100; any other status as it is.
-std::string BoundedStatus(const std::string& status);
+  TConversionDriver& FDriver;
+  std::unique_ptr<TObserver> FObserver;
+  std::thread FThread;
+  std::atomic<bool> FStopping{false};
+};

@@ -2,38 +2,36 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QElapsedTimer>
 #include <QScreen>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "app/AppDir.h"
 #include "app/ConversionDriver.h"
 #include "app/Languages.h"
-#include "gui/AboutFrm.h"
+#include "app/RowFromFile.h"
 #include "gui/AddedFiles.h"
 #include "gui/ConversionView.h"
 #include "gui/CopyDataServer.h"
 #include "gui/FileList.h"
 #include "gui/Icons.h"
 #include "gui/LanguageLoader.h"
+#include "gui/ListCommands.h"
 #include "gui/OptionsFrm.h"
-#include "gui/SongRows.h"
 #include "gui/StatusPanels.h"
+#include "gui/TagEditor.h"
+#include "gui/WindowPlacement.h"
 
 namespace {
 
@@ -41,12 +39,6 @@ QLabel* NamedLabel(const char* name, const char* caption, QWidget* parent) {
   auto* label = new QLabel(QString::fromUtf8(caption), parent);
   label->setObjectName(QString::fromLatin1(name));
   return label;
-}
-
-QLineEdit* NamedEdit(const char* name, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  return edit;
 }
 
 // A drop names at most 255 characters per file.
@@ -66,46 +58,118 @@ QString CutDroppedName(const QString& name) {
   return QString::fromUtf8(cut);
 }
 
+std::vector<std::pair<std::string, std::string>> WindowTexts() {
+  return {
+      {"StatusNotConverted", "not converted"},
+      {"StatusWaiting", "Waiting"},
+      {"StatusConverting", "%1% Done"},
+      {"StatusComplete", "Complete"},
+      {"StatusStopped", "Stopped"},
+      {"StatusFailed", "Failed"},
+      {"EmptyList", "Drop audio files or folders here"},
+      {"HintCheckAll", "Click to check or uncheck every row"},
+      {"HintSetColumn", "Click to give every row the tag editor's value in this column"},
+      {"ConvertTo", "Convert to: %1"},
+      {"AudioFiles", "Audio files"},
+      {"AllFiles", "All files"},
+      {"SaveFailed", "The settings could not be saved."},
+      {"InfoFile", "File"},
+      {"InfoFormat", "Format"},
+      {"InfoBitRate", "Bit rate"},
+      {"InfoSampleRate", "Sample rate"},
+      {"InfoChannels", "Channels"},
+      {"InfoDuration", "Duration"},
+      {"InfoSize", "Size"},
+      {"InfoEncoder", "Encoder"},
+      {"InfoTag", "Tag"},
+  };
+}
+
+// "Audio files (*.mp3 *.MP3 ...)" from the format table's extensions, then "All files (*)".
+QStringList OpenFilters(const QString& audio, const QString& all) {
+  QStringList patterns;
+  for (const std::string& extension : TFormatTable().InputExtensions()) {
+    const QString upper = QString::fromStdString(extension);
+    patterns << QLatin1Char('*') + upper.toLower() << QLatin1Char('*') + upper;
+  }
+  return {QStringLiteral("%1 (%2)").arg(audio, patterns.join(QLatin1Char(' '))), all + QStringLiteral(" (*)")};
+}
+
+QList<QRect> ScreenAreas() {
+  QList<QRect> areas;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    areas << screen->availableGeometry();
+  }
+  return areas;
+}
+
+QRect PrimaryArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
 }  // namespace
 
-TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
+TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), FTexts(WindowTexts()) {
   setObjectName(QStringLiteral("FrmConverter"));
   setWindowTitle(QStringLiteral("Kestrune"));
   setWindowIcon(Icons::Application());
-  resize(541, 414);
-  move(207, 113);
+  FUndo = new QUndoStack(this);
 
   BuildToolBar();
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   auto* panelLayout = new QVBoxLayout(Panel1);
-  panelLayout->setContentsMargins(4, 4, 4, 4);
-  BuildTagEditor(Panel1);
+  panelLayout->setContentsMargins(6, 6, 6, 6);
+  GroupBox2 = new TTagEditor(Panel1);
+  Edit1 = GroupBox2->Edit1;
+  Edit2 = GroupBox2->Edit2;
+  Edit3 = GroupBox2->Edit3;
+  Edit4 = GroupBox2->Edit4;
+  Edit6 = GroupBox2->Edit6;
+  ComboBox5 = GroupBox2->ComboBox5;
+  SpeedButton2 = GroupBox2->SpeedButton2;
+  panelLayout->addWidget(GroupBox2);
   ListView1 = new TFileList(Panel1);
   panelLayout->addWidget(ListView1, 1);
   BuildProgress(Panel1);
   setCentralWidget(Panel1);
   FStatusBar = new TStatusPanels(this);
   setStatusBar(FStatusBar);
+  BuildMenus();
 
+  connect(GroupBox2, &TTagEditor::WriteRequested, this, &TFrmConverter::SpeedButton2Click);
   connect(ListView1, &TFileList::RowSelectionChanged, this, &TFrmConverter::ListView1SelectItem);
-  connect(ListView1, &TFileList::DeleteKeyPressed, this, &TFrmConverter::ListView1KeyDelete);
+  connect(ListView1, &QWidget::customContextMenuRequested, this, &TFrmConverter::ShowRowMenu);
   connect(ListView1->header(), &QHeaderView::sectionClicked, this, &TFrmConverter::ListView1ColumnClick);
+  connect(FUndo, &QUndoStack::indexChanged, this, &TFrmConverter::ShowEditorRow);
 
   // The create handler proper.
   FOptions = new TOptionsFrm(FSettings, this);
-  FOptions->SetOnFormatChange([this](const QString& text) { FStatusBar->SetPanelText(1, text); });
+  FOptions->SetOnFormatChange(
+      [this](const QString& format) { FStatusBar->SetPanelText(1, FTexts.Text("ConvertTo").arg(format)); });
   FOptions->SetOnLanguageChange([this](const QString& code) {
     LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), code.toStdString())));
   });
+  FOptions->SetOnApply([this] { SaveSettings(); });
   FAppDir = QString::fromStdString(::AppDir());
   LoadSettings();
   LoadLanguage(QString::fromStdString(LanguageFileFor(FAppDir.toStdString(), FSettings.Text(SettingNames::Language))),
                true);
   FInformer = [this](const QString& text, const QString& title) { QMessageBox::information(this, title, text); };
-  FDriver = std::make_unique<TConversionDriver>(FSettings, FAppDir.toStdString());
-  FView = std::make_unique<TConversionView>(*this);
-  FDriver->SetObserver(FView.get());
+  FFileChooser = [this](QWidget* owner) {
+    QFileDialog dialog(owner, ToolButton1->text());
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(OpenFilters(FTexts.Text("AudioFiles"), FTexts.Text("AllFiles")));
+    dialog.setSizeGripEnabled(true);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+  };
+  FFolderChooser = [this](QWidget* owner) {
+    return QFileDialog::getExistingDirectory(owner, actAddFolder->text().remove(QLatin1Char('&')), QString(),
+                                             QFileDialog::ShowDirsOnly);
+  };
+  SetFormatTable(DefaultFormatTable());
   setAcceptDrops(true);
   FCopyData = new TCopyDataServer(TCopyDataServer::DefaultName(), this);
   connect(FCopyData, &TCopyDataServer::PathReceived, this, &TFrmConverter::CopyDataReceived);
@@ -114,38 +178,84 @@ TFrmConverter::TFrmConverter(const QStringList& arguments, QWidget* parent) : QM
 }
 
 TFrmConverter::~TFrmConverter() {
-  // The sinks' workers end before the view they report to.
+  // A running batch ends before the driver it runs, and the driver before the window.
+  FView.reset();
   FDriver.reset();
 }
+
+void TFrmConverter::SetFormatTable(TFormatTable formats) {
+  if (Converting()) {
+    return;
+  }
+  FView.reset();
+  FDriver = std::make_unique<TConversionDriver>(FBatchSettings, FAppDir.toStdString(), std::move(formats));
+  FView = std::make_unique<TConversionView>(*FDriver);
+  ConnectBatch();
+}
+
+bool TFrmConverter::Converting() const { return FView && FView->Running(); }
 
 void TFrmConverter::LoadSettings() {
   FSettings.SetLanguages(ListLanguages(FAppDir.toStdString()));
   FSettings.SetWmaProfiles(ListWmaProfiles(FAppDir.toStdString()));
+  bool placed = false;
   try {
     TRegIniFile store(SettingsKey);
     const std::vector<std::string> problems = FSettings.Load(store);
     if (!problems.empty()) {
       FStatusBar->SetPanelText(0, QString::fromStdString(problems.front()));
     }
+    PlaceWindow(store);
+    placed = true;
   } catch (const std::exception& error) {
     // The settings cannot be read at all: the defaults apply, and the program starts.
     FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
   }
-  resize(FSettings.Integer(SettingNames::Width), FSettings.Integer(SettingNames::Height));
-  move(FSettings.Integer(SettingNames::Left), FSettings.Integer(SettingNames::Top));
-  FOptions->ShowSettings();
+  if (!placed) {
+    resize(FirstStartSize(PrimaryArea()));
+  }
+  FNormalFrame = QRect(pos(), size());
+  QStringList names;
+  for (const std::string& language : FSettings.Languages()) {
+    const QString code = QString::fromStdString(language);
+    names << LanguageName(FAppDir + QStringLiteral("Languages/") + code + QStringLiteral(".ini"), code);
+  }
+  FOptions->SetLanguageNames(names);
+}
+
+void TFrmConverter::PlaceWindow(TRegIniFile& store) {
+  using namespace SettingNames;
+  if (store.ReadInteger(SettingsSection, Width, -1) <= 0 || store.ReadInteger(SettingsSection, Height, -1) <= 0) {
+    resize(FirstStartSize(PrimaryArea()));
+    return;
+  }
+  const QRect available = PrimaryArea();
+  QSize stored(FSettings.Integer(Width), FSettings.Integer(Height));
+  resize(available.isValid() ? stored.boundedTo(available.size()) : stored);
+  const QPoint place(FSettings.Integer(Left), FSettings.Integer(Top));
+  FCentre = !TitleBarOnScreen(QRect(place, size()), ScreenAreas());
+  if (!FCentre) {
+    move(place);
+  }
+  if (FSettings.Boolean(Maximized)) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+  }
 }
 
 void TFrmConverter::SaveSettings() {
-  FSettings.SetInteger(SettingNames::Left, x());
-  FSettings.SetInteger(SettingNames::Top, y());
-  FSettings.SetInteger(SettingNames::Width, width());
-  FSettings.SetInteger(SettingNames::Height, height());
+  using namespace SettingNames;
+  const bool maximised = isMaximized();
+  const QRect normal = maximised ? FNormalFrame : QRect(pos(), size());
+  FSettings.SetInteger(Left, normal.x());
+  FSettings.SetInteger(Top, normal.y());
+  FSettings.SetInteger(Width, normal.width());
+  FSettings.SetInteger(Height, normal.height());
+  FSettings.SetBoolean(Maximized, maximised);
   try {
     TRegIniFile store(SettingsKey);
     FSettings.Save(store, QCoreApplication::applicationFilePath().toStdString());
   } catch (const std::exception& error) {
-    QMessageBox::warning(this, windowTitle(), QStringLiteral("The settings could not be saved.\n%1").arg(error.what()));
+    QMessageBox::warning(this, windowTitle(), FTexts.Text("SaveFailed") + QLatin1Char('\n') + error.what());
   }
 }
 
@@ -155,11 +265,34 @@ void TFrmConverter::LoadLanguage(const QString& path, bool quiet) {
     for (QWidget* form : {static_cast<QWidget*>(this), static_cast<QWidget*>(FOptions)}) {
       ApplyLanguage(file, form);
     }
+    FTexts.Load(file, "FrmConverter");
+    FOptions->LoadTexts(file);
   } catch (const std::exception& error) {
     if (!quiet) {
       FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
     }
   }
+  ShowTexts();
+}
+
+void TFrmConverter::ShowTexts() {
+  TStatusWords words;
+  words.NotConverted = FTexts.Text("StatusNotConverted");
+  words.Waiting = FTexts.Text("StatusWaiting");
+  words.Converting = FTexts.Text("StatusConverting");
+  words.Complete = FTexts.Text("StatusComplete");
+  words.Stopped = FTexts.Text("StatusStopped");
+  words.Failed = FTexts.Text("StatusFailed");
+  TFileListModel& model = ListView1->Model();
+  model.SetStatusWords(words);
+  ListView1->SetEmptyHint(FTexts.Text("EmptyList"));
+  for (int column = 0; column < lcColumnCount; ++column) {
+    const bool setsColumn = column >= lcArtist && column <= lcComment;
+    const QString hint =
+        column == lcTrack ? FTexts.Text("HintCheckAll") : setsColumn ? FTexts.Text("HintSetColumn") : QString();
+    model.setHeaderData(column, Qt::Horizontal, hint, Qt::ToolTipRole);
+  }
+  FOptions->cmbRipFormatChange();
 }
 
 void TFrmConverter::BuildToolBar() {
@@ -193,44 +326,6 @@ void TFrmConverter::BuildToolBar() {
   ToolButton9 = add("ToolButton9", "About", Icons::About(), &TFrmConverter::ToolButton9Click);
 }
 
-void TFrmConverter::BuildTagEditor(QWidget* parent) {
-  auto* group = new QGroupBox(QStringLiteral("MP3/OGG/APE Tag Editor"), parent);
-  group->setObjectName(QStringLiteral("GroupBox2"));
-  auto* grid = new QGridLayout(group);
-  grid->setContentsMargins(6, 4, 6, 6);
-  Edit1 = NamedEdit("Edit1", group);
-  Edit2 = NamedEdit("Edit2", group);
-  Edit3 = NamedEdit("Edit3", group);
-  Edit4 = NamedEdit("Edit4", group);
-  Edit6 = NamedEdit("Edit6", group);
-  ComboBox5 = new QComboBox(group);
-  ComboBox5->setObjectName(QStringLiteral("ComboBox5"));
-  ComboBox5->addItems(GenreList());
-  ComboBox5->setCurrentIndex(-1);
-  ComboBox5->setMaxVisibleItems(20);
-  SpeedButton2 = new QToolButton(group);
-  SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-  SpeedButton2->setText(QStringLiteral("+"));
-  connect(SpeedButton2, &QToolButton::clicked, this, &TFrmConverter::SpeedButton2Click);
-
-  grid->addWidget(NamedLabel("Label1", "Title", group), 0, 0);
-  grid->addWidget(Edit1, 0, 1);
-  grid->addWidget(NamedLabel("Label2", "Artist", group), 1, 0);
-  grid->addWidget(Edit2, 1, 1);
-  grid->addWidget(NamedLabel("Label3", "Album", group), 2, 0);
-  grid->addWidget(Edit3, 2, 1);
-  grid->addWidget(NamedLabel("Label4", "Year", group), 0, 2);
-  grid->addWidget(Edit4, 0, 3, 1, 2);
-  grid->addWidget(NamedLabel("Label5", "Comment", group), 1, 2);
-  grid->addWidget(Edit6, 1, 3, 1, 2);
-  grid->addWidget(NamedLabel("Label6", "Genre", group), 2, 2);
-  grid->addWidget(ComboBox5, 2, 3);
-  grid->addWidget(SpeedButton2, 2, 4);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(3, 2);
-  parent->layout()->addWidget(group);
-}
-
 void TFrmConverter::BuildProgress(QWidget* parent) {
   auto* grid = new QGridLayout();
   ProgressBar1 = new QProgressBar(parent);
@@ -251,160 +346,37 @@ void TFrmConverter::BuildProgress(QWidget* parent) {
 
 void TFrmConverter::AddFiles(QStringList& names) {
   std::vector<std::string> given;
-  given.reserve(names.size());
+  given.reserve(static_cast<size_t>(names.size()));
   for (const QString& name : names) {
     given.push_back(name.toStdString());
   }
-  ListView1->setUpdatesEnabled(false);
-  for (const std::string& name : ExpandAddedNames(given)) {
-    ListView1->AppendRow(ReadListRow(QString::fromStdString(name)));
-  }
-  ListView1->setUpdatesEnabled(true);
   names.clear();
+  std::vector<TListEntry> entries;
+  for (const std::string& name : ExpandAddedNames(given)) {
+    entries.push_back({ReadConversionRow(name), {}});
+  }
+  if (!entries.empty()) {
+    FUndo->push(new TAddRowsCommand(ListView1->Model(), QStringLiteral("Add files"), std::move(entries)));
+  }
 }
 
 void TFrmConverter::ToolButton1Click() {
-  QFileDialog dialog(this, QStringLiteral("Open Files"));
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  dialog.setSizeGripEnabled(true);
-  if (dialog.exec() == QDialog::Accepted) {
-    QStringList names = dialog.selectedFiles();
+  QStringList names = FFileChooser(this);
+  AddFiles(names);
+}
+
+void TFrmConverter::AddFolderClick() {
+  const QString folder = FFolderChooser(this);
+  if (!folder.isEmpty()) {
+    QStringList names{folder};
     AddFiles(names);
   }
-}
-
-void TFrmConverter::ToolButton3Click() {
-  if (FDriver->Converting()) {
-    return;
-  }
-  std::vector<TConversionRow> rows;
-  FBatchRows.clear();
-  for (int row = 0; row < ListView1->RowCount(); ++row) {
-    TConversionRow& batch = rows.emplace_back();
-    batch.FileName = ListView1->Text(row, lcTrack).toStdString();
-    batch.Checked = ListView1->Checked(row);
-    batch.Title = ListView1->Text(row, lcTitle).toStdString();
-    batch.Status = ListView1->Text(row, lcStatus).toStdString();
-    batch.Artist = ListView1->Text(row, lcArtist).toStdString();
-    batch.Album = ListView1->Text(row, lcAlbum).toStdString();
-    batch.Year = ListView1->Text(row, lcYear).toStdString();
-    batch.Genre = ListView1->Text(row, lcGenre).toStdString();
-    batch.Comment = ListView1->Text(row, lcComment).toStdString();
-    // The playlist's length comes from the row's own seconds, never from the displayed text.
-    batch.Duration = DurationText(ListView1->Seconds(row)).toStdString();
-    FBatchRows.emplace_back(ListView1->model()->index(row, 0));
-  }
-  try {
-    FDriver->Convert(rows);
-  } catch (const std::exception& error) {
-    ShowBatchState(false);
-    FStatusBar->SetPanelText(0, QString::fromStdString(error.what()));
-  }
-  FBatchRows.clear();
-}
-
-void TFrmConverter::ToolButton4Click() {
-  FDriver->Stop();
-  // The stopped sink finishes its file meanwhile; the window keeps handling its events.
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < 1000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-}
-
-int TFrmConverter::BatchRow(int row) const {
-  if (row < 1 || static_cast<size_t>(row) > FBatchRows.size()) {
-    return -1;
-  }
-  const QPersistentModelIndex& index = FBatchRows[static_cast<size_t>(row - 1)];
-  return index.isValid() ? index.row() : -1;
-}
-
-void TFrmConverter::ShowBatchState(bool running) {
-  Panel1->setEnabled(!running);
-  ToolButton3->setEnabled(!running);
-  ToolButton4->setEnabled(running);
-  if (!running) {
-    setWindowTitle(QStringLiteral("Kestrune"));
-  }
-}
-
-void TFrmConverter::ShowTitleProgress(int percent) {
-  const int maximum = std::max(ProgressBar2->maximum(), 1);
-  const int total = std::clamp((ProgressBar2->value() * 100 + percent) / maximum, 0, 100);
-  setWindowTitle(QStringLiteral("%1% - Kestrune").arg(total));
 }
 
 void TFrmConverter::ToolButton6Click() {
   FOptions->show();
   FOptions->raise();
   FOptions->activateWindow();
-}
-
-void TFrmConverter::ToolButton9Click() {
-  auto* about = new TAboutFrm(nullptr);
-  about->setWindowIcon(windowIcon());
-  about->ShowAnimated();
-}
-
-void TFrmConverter::SpeedButton2Click() {
-  const QList<int> selected = ListView1->SelectedRows();
-  if (selected.isEmpty()) {
-    return;
-  }
-  const int row = selected.first();
-  ListView1->SetText(row, lcTitle, Edit1->text());
-  ListView1->SetText(row, lcArtist, Edit2->text());
-  ListView1->SetText(row, lcAlbum, Edit3->text());
-  ListView1->SetText(row, lcYear, Edit4->text());
-  ListView1->SetText(row, lcComment, Edit6->text());
-  ListView1->SetText(row, lcGenre, ComboBox5->currentIndex() < 0 ? QString() : ComboBox5->currentText());
-}
-
-void TFrmConverter::ListView1ColumnClick(int column) {
-  const QString genre = ComboBox5->currentIndex() < 0 ? QString() : ComboBox5->currentText();
-  switch (column) {
-    case lcTrack: {
-      const int image = ListView1->TrackHeaderImage() == 11 ? 12 : 11;
-      ListView1->SetTrackHeaderImage(image);
-      ListView1->SetAllChecked(image == 12);
-      break;
-    }
-    case lcArtist: ListView1->SetColumn(lcArtist, Edit2->text()); break;
-    case lcAlbum: ListView1->SetColumn(lcAlbum, Edit3->text()); break;
-    case lcYear: ListView1->SetColumn(lcYear, Edit4->text()); break;
-    case lcGenre: ListView1->SetColumn(lcGenre, genre); break;
-    case lcComment: ListView1->SetColumn(lcComment, Edit6->text()); break;
-    default: break;
-  }
-}
-
-void TFrmConverter::ListView1SelectItem(int row) {
-  if (row < 0 || row >= ListView1->RowCount()) {
-    return;
-  }
-  Edit1->setText(ListView1->Text(row, lcTitle));
-  Edit2->setText(ListView1->Text(row, lcArtist));
-  Edit3->setText(ListView1->Text(row, lcAlbum));
-  Edit4->setText(ListView1->Text(row, lcYear));
-  Edit6->setText(ListView1->Text(row, lcComment));
-  const QString genre = ListView1->Text(row, lcGenre);
-  ComboBox5->setCurrentIndex(genre.isEmpty() ? -1 : ComboBox5->findText(genre, Qt::MatchExactly));
-}
-
-void TFrmConverter::ListView1KeyDelete() {
-  ListView1->DeleteSelectedRows();
-  ClearEditor();
-}
-
-void TFrmConverter::ClearEditor() {
-  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit6}) {
-    edit->clear();
-  }
-  ComboBox5->setCurrentIndex(-1);
 }
 
 void TFrmConverter::CopyDataReceived(const QString& path) {
@@ -433,20 +405,40 @@ void TFrmConverter::dropEvent(QDropEvent* event) {
 }
 
 void TFrmConverter::showEvent(QShowEvent* event) {
-  if (!FCentred) {
-    FCentred = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      move(screen->availableGeometry().center() - rect().center());
+  if (FCentre) {
+    FCentre = false;
+    const QRect available = PrimaryArea();
+    if (available.isValid()) {
+      move(available.center() - rect().center());
     }
   }
   QMainWindow::showEvent(event);
 }
 
-void TFrmConverter::closeEvent(QCloseEvent* event) {
-  if (FDriver->CurrentSink() != nullptr) {
-    FDriver->Stop();
+void TFrmConverter::moveEvent(QMoveEvent* event) {
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+    FNormalFrame.moveTopLeft(pos());
   }
-  SaveSettings();
+  QMainWindow::moveEvent(event);
+}
+
+void TFrmConverter::resizeEvent(QResizeEvent* event) {
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+    FNormalFrame.setSize(size());
+  }
+  QMainWindow::resizeEvent(event);
+}
+
+void TFrmConverter::closeEvent(QCloseEvent* event) {
+  if (Converting()) {
+    // The running files are finished first; the window closes when the batch has ended.
+    FCloseWhenDone = true;
+    FView->Stop();
+    event->ignore();
+    return;
+  }
+  // Changes the options dialog holds but were not applied are given up, as by Cancel.
   FOptions->close();
+  SaveSettings();
   event->accept();
 }

@@ -1,31 +1,26 @@
 #include "gui/OptionsFrm.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
+#include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/OutputName.h"
-#include "app/Settings.h"
+#include "gui/LanguageLoader.h"
 
 namespace {
-
-// The example name is built from these, as if for the first row of a batch.
-const char* const SampleTitle = "Morning Light";
-const char* const SampleArtist = "Ada Reed";
 
 QStringList ToQt(const std::vector<std::string>& texts) {
   QStringList list;
@@ -35,28 +30,12 @@ QStringList ToQt(const std::vector<std::string>& texts) {
   return list;
 }
 
-// A format's badge in a page's corner.
-QPixmap Logo(const QString& text) {
-  QFont font = QGuiApplication::font();
-  font.setBold(true);
-  font.setPixelSize(15);
-  const int width = std::max(72, QFontMetrics(font).horizontalAdvance(text) + 20);
-  const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-  QPixmap pixmap(QSize(width, 30) * ratio);
-  pixmap.setDevicePixelRatio(ratio);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient fill(0, 0, width, 30);
-  fill.setColorAt(0, QColor(250, 176, 58));
-  fill.setColorAt(1, QColor(214, 84, 30));
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(fill);
-  painter.drawRoundedRect(QRectF(1, 1, width - 2, 28), 6, 6);
-  painter.setFont(font);
-  painter.setPen(Qt::white);
-  painter.drawText(QRectF(0, 0, width, 30), Qt::AlignCenter, text);
-  return pixmap;
+QStringList Items(const QComboBox* combo, int role) {
+  QStringList items;
+  for (int i = 0; i < combo->count(); ++i) {
+    items << combo->itemData(i, role).toString();
+  }
+  return items;
 }
 
 QLabel* NamedLabel(const char* name, const char* caption, QWidget* parent) {
@@ -76,38 +55,56 @@ void AddStretch(QWidget* page) { static_cast<QVBoxLayout*>(page->layout())->addS
 }  // namespace
 
 TOptionsFrm::TOptionsFrm(TSettings& settings, QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
-      FSettings(settings) {
+    : QDialog(parent), FSettings(settings), FTexts(std::vector<std::pair<std::string, std::string>>{{"FolderTitle", "Please specify a directory"}}) {
   setObjectName(QStringLiteral("OptionsFrm"));
   setWindowTitle(QStringLiteral("Options"));
   setModal(false);
-  resize(353, 409);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 4);
   FPages = new QTabWidget(this);
   FPages->setObjectName(QStringLiteral("PageControl1"));
+  FPages->setUsesScrollButtons(false);
   layout->addWidget(FPages);
   BuildCommonPage();
   BuildMp3Page();
   BuildOggPage();
   BuildApePage();
   BuildWmaPage();
+  BuildFlacPage();
+  BuildWavPage();
   BuildFilePage();
-  FFolderBrowser = [](QWidget* owner) {
-    return QFileDialog::getExistingDirectory(owner, QStringLiteral("Please specify a directory"), QString(),
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+  btnOK = buttons->button(QDialogButtonBox::Ok);
+  btnCancel = buttons->button(QDialogButtonBox::Cancel);
+  btnApply = buttons->button(QDialogButtonBox::Apply);
+  for (auto [button, name, caption] : {std::tuple{btnOK, "btnOK", "OK"}, std::tuple{btnCancel, "btnCancel", "Cancel"},
+                                       std::tuple{btnApply, "btnApply", "Apply"}}) {
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(QString::fromLatin1(caption));
+  }
+  connect(buttons, &QDialogButtonBox::accepted, this, &TOptionsFrm::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TOptionsFrm::reject);
+  connect(btnApply, &QPushButton::clicked, this, &TOptionsFrm::Apply);
+  layout->addWidget(buttons);
+
+  FFolderBrowser = [this](QWidget* owner) {
+    return QFileDialog::getExistingDirectory(owner, FTexts.Text("FolderTitle"), Edit1->text(),
                                              QFileDialog::ShowDirsOnly);
   };
   ShowSettings();
 }
 
-QWidget* TOptionsFrm::AddPage(const char* name, const char* caption, const char* logo) {
+QWidget* TOptionsFrm::AddPage(const char* name, const char* caption, const char* badgeName, const char* badge) {
   auto* page = new QWidget();
   page->setObjectName(QString::fromLatin1(name));
   auto* layout = new QVBoxLayout(page);
-  auto* badge = new QLabel(page);
-  badge->setPixmap(Logo(QString::fromLatin1(logo)));
-  badge->setAlignment(Qt::AlignRight);
-  layout->addWidget(badge);
+  QLabel* logo = NamedLabel(badgeName, badge, page);
+  logo->setAlignment(Qt::AlignCenter);
+  // The format's badge in the page's corner, in the program's colours whatever the palette.
+  logo->setStyleSheet(QStringLiteral("QLabel { color: white; font-weight: bold; padding: 4px 14px; border-radius: 6px;"
+                                     " background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #fab03a,"
+                                     " stop:1 #d6541e); }"));
+  layout->addWidget(logo, 0, Qt::AlignRight);
   FPages->addTab(page, QString::fromUtf8(caption));
   return page;
 }
@@ -123,7 +120,11 @@ QComboBox* TOptionsFrm::AddCombo(QGridLayout* grid, int row, const char* name, c
   label->setBuddy(combo);
   grid->addWidget(label, row, 0);
   grid->addWidget(combo, row, 1);
-  BindCombo(combo, setting);
+  if (std::string(setting) == SettingNames::Language) {
+    BindLanguages(combo);
+  } else {
+    BindCombo(combo, setting);
+  }
   return combo;
 }
 
@@ -136,21 +137,35 @@ QCheckBox* TOptionsFrm::AddCheck(QGridLayout* grid, int row, const char* name, c
   return box;
 }
 
+QSpinBox* TOptionsFrm::AddSpin(QGridLayout* grid, int row, const char* name, const char* labelName,
+                               const char* caption, const char* setting) {
+  QWidget* owner = grid->parentWidget();
+  auto* spin = new QSpinBox(owner);
+  spin->setObjectName(QString::fromLatin1(name));
+  const TSettingDef& def = *TSettings::Find(setting);
+  spin->setRange(def.Min, def.Max);
+  const std::string key = setting;
+  connect(spin, &QSpinBox::valueChanged, this, [this, key](int value) {
+    if (!FShowing) {
+      FSettings.SetInteger(key, value);
+    }
+  });
+  FShowers.push_back([this, spin, key] { spin->setValue(FSettings.Integer(key)); });
+  QLabel* label = NamedLabel(labelName, caption, owner);
+  label->setBuddy(spin);
+  grid->addWidget(label, row, 0);
+  grid->addWidget(spin, row, 1, Qt::AlignLeft);
+  return spin;
+}
+
 void TOptionsFrm::BindCombo(QComboBox* combo, const char* setting) {
   const std::string name = setting;
-  if (name == SettingNames::Language) {
-    // The language is the text in the box, whatever the user typed.
-    connect(combo, &QComboBox::currentTextChanged, this, [this, name](const QString& text) {
-      if (!FShowing) {
-        FSettings.SetText(name, text.toStdString());
-      }
-    });
-    FShowers.push_back([this, combo, name] {
-      combo->clear();
-      combo->addItems(ToQt(FSettings.Languages()));
-      combo->setCurrentIndex(combo->findText(QString::fromStdString(FSettings.Text(name)), Qt::MatchFixedString));
-    });
-    return;
+  // The WMA profiles are found beside the program; every other list is the setting's own, and
+  // its entries are shown in the words of the language file.
+  const bool found = name == SettingNames::WMABitrate;
+  if (!found) {
+    combo->addItems(ToQt(TSettings::Find(name)->Choices));
+    combo->setProperty(TranslatedItemsProperty, name != SettingNames::RipToFormat);
   }
   connect(combo, &QComboBox::currentIndexChanged, this, [this, name](int index) {
     if (!FShowing) {
@@ -167,18 +182,36 @@ void TOptionsFrm::BindCombo(QComboBox* combo, const char* setting) {
       }
     });
   }
-  FShowers.push_back([this, combo, name] {
-    const QStringList choices = ToQt(FSettings.Choices(name));
-    QStringList shown;
-    for (int i = 0; i < combo->count(); ++i) {
-      shown << combo->itemText(i);
-    }
-    if (shown != choices) {
-      combo->clear();
-      combo->addItems(choices);
+  FShowers.push_back([this, combo, name, found] {
+    if (found) {
+      const QStringList profiles = ToQt(FSettings.Choices(name));
+      if (Items(combo, Qt::DisplayRole) != profiles) {
+        combo->clear();
+        combo->addItems(profiles);
+      }
     }
     const int position = FSettings.Integer(name);
     combo->setCurrentIndex(position >= 0 && position < combo->count() ? position : -1);
+  });
+}
+
+void TOptionsFrm::BindLanguages(QComboBox* combo) {
+  connect(combo, &QComboBox::currentIndexChanged, this, [this, combo](int index) {
+    if (!FShowing && index >= 0) {
+      FSettings.SetText(SettingNames::Language, combo->itemData(index).toString().toStdString());
+    }
+  });
+  connect(combo, &QComboBox::activated, this, [this] { cmbLanguageChange(); });
+  FShowers.push_back([this, combo] {
+    const QStringList codes = ToQt(FSettings.Languages());
+    if (Items(combo, Qt::UserRole) != codes || Items(combo, Qt::DisplayRole) != FLanguageNames) {
+      combo->clear();
+      for (int i = 0; i < codes.size(); ++i) {
+        combo->addItem(i < FLanguageNames.size() ? FLanguageNames[i] : codes[i], codes[i]);
+      }
+    }
+    const QString code = QString::fromStdString(FSettings.Text(SettingNames::Language));
+    combo->setCurrentIndex(combo->findData(code, Qt::UserRole, Qt::MatchFixedString));
   });
 }
 
@@ -198,27 +231,37 @@ void TOptionsFrm::ShowSettings() {
     show();
   }
   FShowing = false;
+  ShowVbrState();
   cmbRipFormatChange();
   ComboBox2Change();
 }
 
+void TOptionsFrm::SetLanguageNames(const QStringList& names) {
+  FLanguageNames = names;
+  ShowSettings();
+}
+
+void TOptionsFrm::LoadTexts(const TLanguageFile& file) { FTexts.Load(file, "OptionsFrm"); }
+
 void TOptionsFrm::BuildCommonPage() {
   using namespace SettingNames;
-  QWidget* page = AddPage("TabSheet1", "Common", "Kestrune");
+  QWidget* page = AddPage("TabSheet1", "Common", "Badge1", "Kestrune");
   QGroupBox* group = NamedGroup("GroupBox1", "Common parameters", page);
   auto* grid = new QGridLayout(group);
   cmbRipFormat = AddCombo(grid, 0, "cmbRipFormat", "Label1", "Convert to Format", RipToFormat, false);
   CheckBox1 = AddCheck(grid, 1, "CheckBox1", "Inform when convert process complete", InformWhenDone);
-  cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", Language, true);
+  cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", Language, false);
   page->layout()->addWidget(group);
   AddStretch(page);
-  connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] { cmbRipFormatChange(); });
-  connect(cmbLanguage, &QComboBox::textActivated, this, [this] { cmbLanguageChange(); });
+  connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] {
+    cmbRipFormatChange();
+    ComboBox2Change();
+  });
 }
 
 void TOptionsFrm::BuildMp3Page() {
   using namespace SettingNames;
-  QWidget* page = AddPage("TabSheet2", "MP3", "MP3");
+  QWidget* page = AddPage("TabSheet2", "MP3", "Badge2", "MP3");
   QGroupBox* common = NamedGroup("GroupBox2", "MP3 common parameters", page);
   auto* grid = new QGridLayout(common);
   cmbSampleRate = AddCombo(grid, 0, "cmbSampleRate", "Label3", "Sample Rate", SampleRate, false);
@@ -233,35 +276,28 @@ void TOptionsFrm::BuildMp3Page() {
   cmbBR = AddCombo(grid, 0, "cmbBR", "Label5", "BitRate", CBRBitrate, false);
   cmbQLevel = AddCombo(grid, 1, "cmbQLevel", "Label6", "Quality Level", CBRQuality, false);
 
-  QGroupBox* vbr = NamedGroup("GroupBox4", "MP3 VBR parameters", page);
-  grid = new QGridLayout(vbr);
+  GroupBox4 = NamedGroup("GroupBox4", "MP3 VBR parameters", page);
+  grid = new QGridLayout(GroupBox4);
   chkWriteVBR = AddCheck(grid, 0, "chkWriteVBR", "Write VBR Header", WriteVBRHeader);
   cmbVBRMinBR = AddCombo(grid, 1, "cmbVBRMinBR", "Label9", "VBR Min Bitrate", MinBitrate, false);
   cmbVBRMaxBR = AddCombo(grid, 2, "cmbVBRMaxBR", "Label10", "VBR Max Bitrate", MaxBitrate, false);
   cmbVBRQLevel = AddCombo(grid, 3, "cmbVBRQLevel", "Label11", "VBR Quality Level", VBRQuality, false);
-  for (QGroupBox* group : {common, cbr, vbr}) {
+  for (QGroupBox* group : {common, cbr, GroupBox4}) {
     page->layout()->addWidget(group);
   }
   AddStretch(page);
+  connect(chkUseVBR, &QCheckBox::toggled, this, &TOptionsFrm::ShowVbrState);
 }
+
+void TOptionsFrm::ShowVbrState() { GroupBox4->setEnabled(chkUseVBR->isChecked()); }
 
 void TOptionsFrm::BuildOggPage() {
   using namespace SettingNames;
-  QWidget* page = AddPage("TabSheet3", "Ogg", "OGG");
+  QWidget* page = AddPage("TabSheet3", "Ogg", "Badge3", "OGG");
   QGroupBox* group = NamedGroup("GroupBox5", "Ogg parameters", page);
   auto* grid = new QGridLayout(group);
-  SpinEdit1 = new QSpinBox(group);
-  SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-  const TSettingDef& level = *TSettings::Find(OGGCompressionLevel);
-  SpinEdit1->setRange(level.Min, level.Max);
-  connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) {
-    if (!FShowing) {
-      FSettings.SetInteger(SettingNames::OGGCompressionLevel, value);
-    }
-  });
-  FShowers.push_back([this] { SpinEdit1->setValue(FSettings.Integer(SettingNames::OGGCompressionLevel)); });
-  grid->addWidget(NamedLabel("Label12", "Compression level 10=max", group), 0, 0);
-  grid->addWidget(SpinEdit1, 0, 1);
+  SpinEdit1 = AddSpin(grid, 0, "SpinEdit1", "Label12", "Quality (10 = smallest files, 100 = best sound)",
+                      OGGCompressionLevel);
   QGroupBox* rates = NamedGroup("GroupBox6", "Bitrate Options", group);
   auto* rateGrid = new QGridLayout(rates);
   cmbDesiredNominalBitrate =
@@ -276,7 +312,7 @@ void TOptionsFrm::BuildOggPage() {
 }
 
 void TOptionsFrm::BuildApePage() {
-  QWidget* page = AddPage("TabSheet4", "APE", "APE");
+  QWidget* page = AddPage("TabSheet4", "APE", "Badge4", "APE");
   QGroupBox* group = NamedGroup("GroupBox7", "APE parameters", page);
   auto* grid = new QGridLayout(group);
   cmbCompressionLevel = AddCombo(grid, 0, "cmbCompressionLevel", "Label16", "Compression level",
@@ -286,16 +322,38 @@ void TOptionsFrm::BuildApePage() {
 }
 
 void TOptionsFrm::BuildWmaPage() {
-  QWidget* page = AddPage("TabSheet5", "WMA", "WMA");
+  QWidget* page = AddPage("TabSheet5", "WMA", "Badge5", "WMA");
   auto* box = new QWidget(page);
   auto* grid = new QGridLayout(box);
-  cmbWMABitrate = AddCombo(grid, 0, "cmbWMABitrate", "Label17", "Compression level", SettingNames::WMABitrate, false);
+  cmbWMABitrate = AddCombo(grid, 0, "cmbWMABitrate", "Label17", "Profile", SettingNames::WMABitrate, false);
   page->layout()->addWidget(box);
   AddStretch(page);
 }
 
+void TOptionsFrm::BuildFlacPage() {
+  using namespace SettingNames;
+  QWidget* page = AddPage("TabSheet7", "FLAC", "Badge6", "FLAC");
+  QGroupBox* group = NamedGroup("GroupBox9", "FLAC parameters", page);
+  auto* grid = new QGridLayout(group);
+  SpinEdit2 = AddSpin(grid, 0, "SpinEdit2", "Label21", "Compression level (0 = fastest, 8 = smallest files)",
+                      FLACCompressionLevel);
+  chkVerify = AddCheck(grid, 1, "chkVerify", "Verify the encoded audio while writing", FLACVerify);
+  page->layout()->addWidget(group);
+  AddStretch(page);
+}
+
+void TOptionsFrm::BuildWavPage() {
+  QWidget* page = AddPage("TabSheet8", "WAV", "Badge7", "WAV");
+  QGroupBox* group = NamedGroup("GroupBox10", "WAV parameters", page);
+  auto* grid = new QGridLayout(group);
+  cmbSampleFormat =
+      AddCombo(grid, 0, "cmbSampleFormat", "Label22", "Sample format", SettingNames::WAVSampleFormat, false);
+  page->layout()->addWidget(group);
+  AddStretch(page);
+}
+
 void TOptionsFrm::BuildFilePage() {
-  QWidget* page = AddPage("TabSheet6", "File", "FILE");
+  QWidget* page = AddPage("TabSheet6", "File", "Badge8", "FILE");
   QGroupBox* group = NamedGroup("GroupBox8", "Result Filename parameters", page);
   auto* grid = new QGridLayout(group);
   Edit1 = new QLineEdit(group);
@@ -303,6 +361,7 @@ void TOptionsFrm::BuildFilePage() {
   connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
     if (!FShowing) {
       FSettings.SetText(SettingNames::ConvFilePath, text.toStdString());
+      ComboBox2Change();
     }
   });
   FShowers.push_back([this] { Edit1->setText(QString::fromStdString(FSettings.Text(SettingNames::ConvFilePath))); });
@@ -322,6 +381,7 @@ void TOptionsFrm::BuildFilePage() {
   grid->addWidget(NamedLabel("Label7", "Example:", group), 2, 0);
   grid->addWidget(Label8, 2, 1);
   cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
+  grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
@@ -335,7 +395,7 @@ void TOptionsFrm::SetOnFormatChange(std::function<void(const QString&)> handler)
 
 void TOptionsFrm::cmbRipFormatChange() {
   if (FOnFormatChange) {
-    FOnFormatChange(QStringLiteral("Convert to: ") + cmbRipFormat->currentText());
+    FOnFormatChange(cmbRipFormat->currentText());
   }
 }
 
@@ -344,9 +404,10 @@ void TOptionsFrm::ComboBox2Change() {
   if (folder.size() > 1 && folder.back() == '/') {
     folder.pop_back();
   }
+  // The example is named as the first row of a batch would be.
   Label8->setText(QString::fromStdString(BuildOutputName(ComboBox2->currentIndex(), 1, folder,
-                                                         cmbRipFormat->currentText().toStdString(), SampleTitle,
-                                                         SampleArtist)));
+                                                         cmbRipFormat->currentText().toStdString(), "Morning Light",
+                                                         "Ada Reed")));
 }
 
 void TOptionsFrm::SpeedButton1Click() {
@@ -357,14 +418,46 @@ void TOptionsFrm::SpeedButton1Click() {
 }
 
 void TOptionsFrm::cmbLanguageChange() {
-  if (FOnLanguageChange && !cmbLanguage->currentText().isEmpty()) {
-    FOnLanguageChange(cmbLanguage->currentText());
+  const QString code = cmbLanguage->currentData().toString();
+  if (FOnLanguageChange && !code.isEmpty()) {
+    FOnLanguageChange(code);
   }
 }
 
+void TOptionsFrm::Apply() {
+  FOpenedWith = FSettings;
+  if (FOnApply) {
+    FOnApply();
+  }
+}
+
+void TOptionsFrm::accept() {
+  Apply();
+  FOpen = false;
+  QDialog::accept();
+}
+
+void TOptionsFrm::reject() {
+  if (FOpen) {
+    const bool otherLanguage = FOpenedWith.Text(SettingNames::Language) != FSettings.Text(SettingNames::Language);
+    FSettings = FOpenedWith;
+    ShowSettings();
+    if (otherLanguage) {
+      cmbLanguageChange();
+    }
+  }
+  FOpen = false;
+  QDialog::reject();
+}
+
 void TOptionsFrm::showEvent(QShowEvent* event) {
+  if (!FOpen) {
+    FOpen = true;
+    FOpenedWith = FSettings;
+  }
   if (!FCentred) {
     FCentred = true;
+    adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       move(screen->availableGeometry().center() - rect().center());
     }

@@ -47,5 +47,7 @@ int main(int argc, char** argv) {
   arguments.removeFirst();
   TFrmConverter window(arguments);
   window.show();
+  // The new window takes the keyboard at once, also where no window manager hands it over.
+  window.activateWindow();
   return QApplication::exec();
 }

@@ -1,5 +1,5 @@
-// Convert and Stop from the main window: the driver runs the checked rows while the window shows
-// the status texts, the two bars and failures, and keeps handling its events.
+// Convert and Stop from the main window: the driver runs the checked rows on its own thread while
+// the window shows each row's status, the two bars and failures, and stays usable.
 
 #include <gtest/gtest.h>
 
@@ -11,20 +11,23 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QTimer>
+#include <QSignalSpy>
+#include <QTest>
 #include <QToolButton>
 
 #include "GuiTestSupport.h"
 #include "app/ConversionDriver.h"
-#include "gui/ConversionView.h"
 #include "gui/FileList.h"
 #include "gui/FrmConverter.h"
 #include "gui/OptionsFrm.h"
 #include "gui/StatusPanels.h"
+#include "gui/TagEditor.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using gui_testing::ConvertAndWait;
+using gui_testing::ShowActive;
 using gui_testing::WaitUntil;
 using gui_testing::WriteWave;
 using testing_support::TempDir;
@@ -37,46 +40,47 @@ protected:
     Window.OptionsFrm()->ComboBox2->setCurrentIndex(0);  // "<Track Number>"
   }
 
-  void AddWaves(int count, double seconds) {
+  // Rows in1.wav, in2.wav, ... (row 2 mono, row 3 8-bit); `held` names the row whose input waits
+  // at its first read until the gate opens.
+  void AddWaves(int count, double seconds, int held = 0) {
     QStringList names;
     for (int i = 1; i <= count; ++i) {
-      const std::string name = Dir.File("in" + std::to_string(i) + ".wav");
+      const std::string name = Dir.File((i == held ? "held" : "in") + std::to_string(i) + ".wav");
       WriteWave(name, seconds, i % 2 == 0 ? 1 : 2, i == 3 ? 8 : 16);
       names << QString::fromStdString(name);
     }
     Window.AddFiles(names);
   }
 
-  QString Status(int row) { return Window.ListView1->Text(row, lcStatus); }
+  void HoldRow(int count, int held) {
+    Gate = std::make_shared<gui_testing::TInputGate>();
+    Window.SetFormatTable(gui_testing::GatedFormats(Gate));
+    AddWaves(count, 0.3, held);
+  }
 
-  // Converts; a failing row (which waits for Stop) is stopped, so the test reports it, not hangs.
-  void ConvertStoppingOnFailure() {
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-      if (!Window.StatusBar1()->PanelText(0).isEmpty() && Window.ToolButton4->isEnabled()) {
-        watcher.stop();
-        Window.ToolButton4Click();
-      }
-    });
-    watcher.start(20);
-    Window.ToolButton3Click();
+  QString Status(int row) { return Window.ListView1->Text(row, lcStatus); }
+  void SetRow(int row, const std::function<void(TConversionRow&)>& change) {
+    TConversionRow values = Window.ListView1->Model().Row(row);
+    change(values);
+    Window.ListView1->Model().SetRow(row, values);
   }
 
   TempDir Dir;
   TFrmConverter Window;
+  std::shared_ptr<gui_testing::TInputGate> Gate;
 };
 
 TEST_F(ConversionViewTest, ThreeCheckedRowsBecomeWavFilesWithBothBarsComplete) {
   AddWaves(3, 0.5);
-  std::vector<QString> seen;
+  QStringList seen;
   QStringList titles;
-  QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
-    if (column == lcStatus) {
-      seen.push_back(item->text(lcStatus));
+  QObject::connect(&Window.ListView1->Model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& first) {
+    if (first.column() == lcStatus) {
+      seen << Status(first.row());
       titles << Window.windowTitle();
     }
   });
-  Window.ToolButton3->click();
+  ASSERT_TRUE(ConvertAndWait(Window));
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(Status(row), "Complete");
   }
@@ -86,12 +90,9 @@ TEST_F(ConversionViewTest, ThreeCheckedRowsBecomeWavFilesWithBothBarsComplete) {
   EXPECT_EQ(Window.ProgressBar1->value(), 100);
   EXPECT_EQ(Window.ProgressBar2->value(), 3);
   EXPECT_EQ(Window.ProgressBar2->maximum(), 3);
-  for (const QString& status : seen) {
-    EXPECT_TRUE(status == "Complete" || status.endsWith("% Done")) << status.toStdString();
-  }
+  EXPECT_EQ(seen.filter(QRegularExpression("^(Waiting|Complete|\\d+% Done)$")), seen) << seen.join(" | ").toStdString();
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
   EXPECT_FALSE(Window.ToolButton4->isEnabled());
-  EXPECT_TRUE(Window.Panel1->isEnabled());
   // While the batch ran, the title showed the total progress.
   EXPECT_FALSE(titles.filter(QRegularExpression("^\\d+% - Kestrune$")).isEmpty()) << titles.join(" | ").toStdString();
   EXPECT_EQ(Window.windowTitle(), "Kestrune");
@@ -100,8 +101,8 @@ TEST_F(ConversionViewTest, ThreeCheckedRowsBecomeWavFilesWithBothBarsComplete) {
 
 TEST_F(ConversionViewTest, UncheckedRowsKeepTheirNumberAndTheirStatus) {
   AddWaves(3, 0.2);
-  Window.ListView1->SetChecked(1, false);
-  Window.ToolButton3Click();
+  SetRow(1, [](TConversionRow& row) { row.Checked = false; });
+  ASSERT_TRUE(ConvertAndWait(Window));
   EXPECT_EQ(Status(0), "Complete");
   EXPECT_EQ(Status(1), "not converted");
   EXPECT_EQ(Status(2), "Complete");
@@ -109,57 +110,64 @@ TEST_F(ConversionViewTest, UncheckedRowsKeepTheirNumberAndTheirStatus) {
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out/02.WAV")));
 }
 
-TEST_F(ConversionViewTest, WhileABatchRunsTheListAndConvertAreDisabledAndStopIsOn) {
-  AddWaves(2, 0.2);
-  bool sawRunning = false;
-  QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&] {
-    sawRunning = sawRunning || (!Window.Panel1->isEnabled() && !Window.ToolButton3->isEnabled() &&
-                                Window.ToolButton4->isEnabled());
-  });
+TEST_F(ConversionViewTest, WhileABatchRunsOnlyWhatWouldChangeItWaitsAndTheWindowStaysResponsive) {
+  HoldRow(2, 1);
   Window.ToolButton3Click();
-  EXPECT_TRUE(sawRunning);
+  ASSERT_TRUE(WaitUntil([&] { return Gate->Entered() && Status(0) == "0% Done"; }));
+  // The batch is held inside a conversion, and the window still handles its events.
+  EXPECT_FALSE(Window.ToolButton3->isEnabled());
+  EXPECT_TRUE(Window.ToolButton4->isEnabled());
+  EXPECT_FALSE(Window.GroupBox2->isEnabled());
+  EXPECT_TRUE(Window.ListView1->isEnabled());
+  EXPECT_TRUE(Window.ProgressBar1->isEnabled() && Window.ProgressBar2->isEnabled());
+  EXPECT_EQ(Status(1), "Waiting");
+  QSignalSpy finished(&Window, &TFrmConverter::BatchFinished);
+  Gate->Open();
+  ASSERT_TRUE(finished.wait(60000));
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_TRUE(Window.GroupBox2->isEnabled());
 }
 
-TEST_F(ConversionViewTest, StopAfterTheFirstRowLeavesTheOthersUnconverted) {
-  AddWaves(3, 0.3);
-  bool stopped = false;
-  QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem*, int column) {
-    if (column == lcStatus && !stopped && Status(0) == "Complete") {
-      stopped = true;
-      Window.ToolButton4->click();
-    }
-  });
+TEST_F(ConversionViewTest, StopLeavesTheFinishedRowCompleteTheRunningOneStoppedAndTheRestAsTheyWere) {
+  HoldRow(3, 2);
+  ASSERT_TRUE(ShowActive(Window));
   Window.ToolButton3Click();
-  ASSERT_TRUE(stopped);
+  ASSERT_TRUE(WaitUntil([&] { return Gate->Entered() && Status(1) == "0% Done"; }));
   EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "not converted");
+  EXPECT_EQ(Status(2), "Waiting");
+  QSignalSpy finished(&Window, &TFrmConverter::BatchFinished);
+  QTest::keyClick(&Window, Qt::Key_Escape);
+  Gate->Open();
+  ASSERT_TRUE(finished.wait(60000));
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Stopped");
   EXPECT_EQ(Status(2), "not converted");
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("out/02.WAV")));  // finished as far as it got
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/03.WAV")));
   EXPECT_LT(Window.ProgressBar2->value(), 3);
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
   EXPECT_FALSE(Window.ToolButton4->isEnabled());
 }
 
-TEST_F(ConversionViewTest, AFailingRowIsShownInTheStatusBarAndTheBatchWaitsForStop) {
-  AddWaves(1, 0.2);
+TEST_F(ConversionViewTest, ABrokenRowInTheMiddleFailsAloneAndEveryOtherRowIsConverted) {
+  QStringList names;
+  for (const char* name : {"first.wav", "broken.wav", "third.wav"}) {
+    names << QString::fromStdString(Dir.File(name));
+  }
+  WriteWave(Dir.File("first.wav"), 0.2);
   testing_support::WriteFileBytes(Dir.File("broken.wav"), {'R', 'I', 'F', 'F', 0, 0});
-  QStringList names{QString::fromStdString(Dir.File("broken.wav"))};
+  WriteWave(Dir.File("third.wav"), 0.2);
   Window.AddFiles(names);
-  bool panelWasEnabled = false;
-  QTimer watcher;
-  QObject::connect(&watcher, &QTimer::timeout, [&] {
-    if (!Window.StatusBar1()->PanelText(0).isEmpty() && Window.ToolButton4->isEnabled()) {
-      watcher.stop();
-      panelWasEnabled = Window.Panel1->isEnabled();
-      Window.ToolButton4->click();
-    }
-  });
-  watcher.start(20);
-  Window.ToolButton3Click();
-  const QString message = Window.StatusBar1()->PanelText(0);
-  EXPECT_TRUE(message.startsWith(QString::fromStdString(Dir.File("broken.wav")))) << message.toStdString();
-  EXPECT_TRUE(panelWasEnabled);
+  ASSERT_TRUE(ConvertAndWait(Window));
   EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "not converted");
+  EXPECT_EQ(Status(1), "Failed");
+  EXPECT_EQ(Status(2), "Complete");
+  const QString reason = Window.ListView1->Model().index(1, lcStatus).data(Qt::ToolTipRole).toString();
+  EXPECT_TRUE(reason.startsWith(QString::fromStdString(Dir.File("broken.wav")) + ": ")) << reason.toStdString();
+  EXPECT_EQ(Window.StatusBar1()->PanelText(0), reason);
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("out/01.WAV")));
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("out/03.WAV")));
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
 }
 
@@ -167,11 +175,10 @@ TEST_F(ConversionViewTest, AnUnusableFolderIsReportedAndTheWindowStaysIdle) {
   AddWaves(1, 0.1);
   testing_support::WriteFileBytes(Dir.File("file"), {1});
   Window.OptionsFrm()->Edit1->setText(QString::fromStdString(Dir.File("file")));
-  Window.ToolButton3Click();
+  ASSERT_TRUE(ConvertAndWait(Window));
   EXPECT_FALSE(Window.StatusBar1()->PanelText(0).isEmpty());
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
   EXPECT_FALSE(Window.ToolButton4->isEnabled());
-  EXPECT_TRUE(Window.Panel1->isEnabled());
   EXPECT_EQ(Status(0), "not converted");
 }
 
@@ -184,17 +191,19 @@ TEST_F(ConversionViewTest, InformWhenDoneShowsTheNotice) {
     text = t;
     title = caption;
   });
-  Window.ToolButton3Click();
+  ASSERT_TRUE(ConvertAndWait(Window));
   EXPECT_EQ(text, "Operation complete successful");
   EXPECT_EQ(title, "All Done");
 }
 
 TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
   AddWaves(2, 3.0);
-  Window.ListView1->SetText(0, lcTitle, "First");
-  Window.ListView1->SetText(0, lcArtist, "Band");
+  SetRow(0, [](TConversionRow& row) {
+    row.Title = "First";
+    row.Artist = "Band";
+  });
   Window.OptionsFrm()->cmbPlayList->setCurrentIndex(1);  // M3U
-  Window.ToolButton3Click();
+  ASSERT_TRUE(ConvertAndWait(Window));
   std::vector<std::filesystem::path> lists;
   for (const auto& entry : std::filesystem::directory_iterator(Dir.File("out"))) {
     if (entry.path().extension() == ".m3u") {
@@ -208,19 +217,20 @@ TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
   EXPECT_NE(text.find("#EXTINF:3,-\r\n"), std::string::npos) << text;
 }
 
-TEST_F(ConversionViewTest, ClosingTheWindowDuringABatchStopsItAndSavesTheSettings) {
-  AddWaves(3, 0.3);
+TEST_F(ConversionViewTest, ClosingTheWindowDuringABatchStopsItThenClosesAndSavesTheSettings) {
+  HoldRow(3, 1);
   const std::string store = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quillmar/Kestrune.reg";
   std::filesystem::remove(store);
-  bool closed = false;
-  QObject::connect(Window.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem*, int column) {
-    if (column == lcStatus && !closed) {
-      closed = true;
-      Window.close();
-    }
-  });
+  ASSERT_TRUE(ShowActive(Window));
   Window.ToolButton3Click();
-  ASSERT_TRUE(closed);
+  ASSERT_TRUE(WaitUntil([&] { return Gate->Entered(); }));
+  QSignalSpy finished(&Window, &TFrmConverter::BatchFinished);
+  Window.close();
+  EXPECT_TRUE(Window.isVisible());  // until the running file is finished
+  Gate->Open();
+  ASSERT_TRUE(finished.wait(60000));
+  EXPECT_FALSE(Window.isVisible());
+  EXPECT_EQ(Status(0), "Stopped");
   EXPECT_EQ(Status(1), "not converted");
   EXPECT_EQ(Status(2), "not converted");
   EXPECT_TRUE(std::filesystem::exists(store));
@@ -231,21 +241,23 @@ TEST_F(ConversionViewTest, EveryEncodedFormatChosenInTheOptionsIsWritten) {
   AddWaves(1, 0.5);
   for (const char* format : {"OGG", "FLAC", "MP3", "APE"}) {
     Window.OptionsFrm()->cmbRipFormat->setCurrentText(format);
-    Window.ListView1->SetText(0, lcStatus, "not converted");
-    ConvertStoppingOnFailure();
+    ASSERT_TRUE(ConvertAndWait(Window));
     EXPECT_EQ(Status(0), "Complete") << format << ": " << Window.StatusBar1()->PanelText(0).toStdString();
     const std::string output = Dir.File(std::string("out/01.") + format);
     EXPECT_TRUE(std::filesystem::exists(output) && std::filesystem::file_size(output) > 0) << output;
   }
 }
 
-TEST(BoundedStatusTest, ProgressTextNeverPassesOneHundredPercent) {
-  EXPECT_EQ(BoundedStatus("42% Done"), "42% Done");
-  EXPECT_EQ(BoundedStatus("130% Done"), "100% Done");
-  EXPECT_EQ(BoundedStatus("-5% Done"), "0% Done");
-  EXPECT_EQ(BoundedStatus("Complete"), "Complete");
-  EXPECT_EQ(BoundedStatus("% Done"), "% Done");
-  EXPECT_EQ(BoundedStatus("x% Done"), "x% Done");
+TEST(FileListModelTest, ProgressStaysWithinOneHundredPercentAndAFailureExplainsItself) {
+  TFileListModel model;
+  model.Append({TListEntry{}});
+  model.SetStatus(0, {rsConverting, 130, {}});
+  EXPECT_EQ(model.index(0, lcStatus).data().toString(), "100% Done");
+  model.SetStatus(0, {rsConverting, -5, {}});
+  EXPECT_EQ(model.index(0, lcStatus).data().toString(), "0% Done");
+  model.SetStatus(0, {rsFailed, 0, "in.wav: cannot open"});
+  EXPECT_EQ(model.index(0, lcStatus).data().toString(), "Failed");
+  EXPECT_EQ(model.index(0, lcStatus).data(Qt::ToolTipRole).toString(), "in.wav: cannot open");
 }
 
 }  // namespace

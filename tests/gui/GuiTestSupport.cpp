@@ -5,12 +5,14 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QMimeData>
-#include <QThread>
+#include <QSignalSpy>
+#include <QTest>
 #include <QUrl>
 #include <QWidget>
 
+#include "formats/wave/ACS_Wave.h"
+#include "gui/FrmConverter.h"
 #include "support/TestSupport.h"
 
 namespace gui_testing {
@@ -41,15 +43,7 @@ void WriteWave(const std::string& fileName, double seconds, int channels, int bi
                                              static_cast<uint16_t>(bitsPerSample), data));
 }
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < timeoutMs) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(2);
-  }
-  return done();
-}
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) { return QTest::qWaitFor(done, timeoutMs); }
 
 void DropFiles(QWidget* target, const QStringList& files) {
   QMimeData data;
@@ -63,6 +57,57 @@ void DropFiles(QWidget* target, const QStringList& files) {
   QCoreApplication::sendEvent(target, &enter);
   QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(target, &drop);
+}
+
+bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
+}
+
+bool ConvertAndWait(TFrmConverter& window) {
+  QSignalSpy finished(&window, &TFrmConverter::BatchFinished);
+  window.ToolButton3Click();
+  return finished.wait(60000);
+}
+
+void TInputGate::Pass() {
+  FEntered = true;
+  std::unique_lock lock(FMutex);
+  FOpened.wait(lock, [this] { return FOpen; });
+}
+
+void TInputGate::Open() {
+  {
+    std::lock_guard lock(FMutex);
+    FOpen = true;
+  }
+  FOpened.notify_all();
+}
+
+namespace {
+
+class THeldWaveIn : public TWaveIn {
+public:
+  explicit THeldWaveIn(std::shared_ptr<TInputGate> gate) : FGate(std::move(gate)) {}
+
+  int32_t GetData(std::span<uint8_t> buffer) override {
+    if (FileName().find("held") != std::string::npos) {
+      FGate->Pass();
+    }
+    return TWaveIn::GetData(buffer);
+  }
+
+private:
+  std::shared_ptr<TInputGate> FGate;
+};
+
+}  // namespace
+
+TFormatTable GatedFormats(std::shared_ptr<TInputGate> gate) {
+  TFormatTable formats = DefaultFormatTable();
+  formats.WireSource("WaveIn1", [gate] { return std::make_unique<THeldWaveIn>(gate); });
+  return formats;
 }
 
 }  // namespace gui_testing

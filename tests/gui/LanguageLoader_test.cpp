@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "app/Languages.h"
 #include "gui/FileList.h"
@@ -29,6 +31,15 @@ std::string ReadKey(const std::string& file, const std::string& section, const s
   return GetPrivateProfileString(section, key, "<missing>", file);
 }
 
+QString Column(const TFrmConverter& window, int column) {
+  return window.ListView1->Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+void PickLanguage(TOptionsFrm& options, const char* code) {
+  options.cmbLanguage->setCurrentIndex(options.cmbLanguage->findData(code));
+  options.cmbLanguageChange();
+}
+
 TEST(LanguageLoaderTest, SetsCaptionsHintsPagesAndColumnsAndRecordsTheFormCaption) {
   TempDir dir;
   const std::string file = dir.File("XYZ.ini");
@@ -43,6 +54,9 @@ TEST(LanguageLoaderTest, SetsCaptionsHintsPagesAndColumnsAndRecordsTheFormCaptio
            {"OptionsFrm", "TabSheet6", "Naming||ignored hint"},
            {"OptionsFrm", "chkUseVBR", "Variable"},
            {"FrmConverter", "Label1", "Name"},
+           {"FrmConverter", "mnuFile", "&Archive"},
+           {"FrmConverter", "actQuit", "&Leave||Ends the program"},
+           {"OptionsFrm", "cmbPlayList0", "Nothing"},
        }) {
     WritePrivateProfileString(section, key, value, file);
   }
@@ -59,11 +73,16 @@ TEST(LanguageLoaderTest, SetsCaptionsHintsPagesAndColumnsAndRecordsTheFormCaptio
   EXPECT_EQ(window.ToolButton6->text(), "Settings");
   EXPECT_EQ(window.ToolButton6->toolTip(), "");
   EXPECT_EQ(window.ToolButton9->text(), "About");  // no key: the caption stays
-  EXPECT_EQ(window.ListView1->headerItem()->text(lcStatus), "State");
-  EXPECT_EQ(window.ListView1->headerItem()->text(lcTitle), "Title");
+  EXPECT_EQ(Column(window, lcStatus), "State");
+  EXPECT_EQ(Column(window, lcTitle), "Title");
+  EXPECT_EQ(window.findChild<QMenu*>("mnuFile")->title(), "&Archive");
+  EXPECT_EQ(window.actQuit->text(), "&Leave");
+  EXPECT_EQ(window.actQuit->toolTip(), "Ends the program");
+  EXPECT_EQ(window.OptionsFrm()->cmbPlayList->itemText(0), "Nothing");
+  EXPECT_EQ(window.OptionsFrm()->cmbPlayList->itemText(1), "M3U");  // no key: the entry stays
   EXPECT_EQ(window.findChild<QGroupBox*>("GroupBox2")->title(), "Tags");
   auto* pages = window.OptionsFrm()->findChild<QTabWidget*>("PageControl1");
-  EXPECT_EQ(pages->tabText(5), "Naming||ignored hint");  // tab pages take the value as it stands
+  EXPECT_EQ(pages->tabText(7), "Naming||ignored hint");  // tab pages take the value as it stands
   EXPECT_EQ(window.OptionsFrm()->chkUseVBR->text(), "Variable");
   // Keys of one window never reach the other, though both have a Label1.
   EXPECT_EQ(window.OptionsFrm()->findChild<QLabel*>("Label1")->text(), "Convert to Format");
@@ -75,34 +94,57 @@ TEST(LanguageLoaderTest, SetsCaptionsHintsPagesAndColumnsAndRecordsTheFormCaptio
 TEST(LanguageLoaderTest, PickingALanguageInTheOptionsRenamesTheStatusColumnAndTheToolbar) {
   TFrmConverter window;
   TOptionsFrm& options = *window.OptionsFrm();
-  ASSERT_GE(options.cmbLanguage->findText("FRA"), 0) << "Languages/FRA.ini beside the tests";
-  options.cmbLanguage->setCurrentText("FRA");
-  options.cmbLanguageChange();
-  EXPECT_EQ(window.ListView1->headerItem()->text(lcStatus), QString::fromUtf8("État"));
+  ASSERT_GE(options.cmbLanguage->findData("FRA"), 0) << "Languages/FRA.ini beside the tests";
+  // The list names each language in its own words.
+  EXPECT_EQ(options.cmbLanguage->itemText(options.cmbLanguage->findData("DEU")), "Deutsch");
+  EXPECT_EQ(options.cmbLanguage->itemText(options.cmbLanguage->findData("FRA")), QString::fromUtf8("Français"));
+  PickLanguage(options, "FRA");
+  EXPECT_EQ(Column(window, lcStatus), QString::fromUtf8("État"));
+  EXPECT_EQ(window.ListView1->Model().StatusText({rsWaiting, 0, {}}), "En attente");
+  EXPECT_EQ(options.cmbPlayList->itemText(0), "Aucune");
+  EXPECT_EQ(options.findChild<QLabel*>("Badge8")->text(), "FICHIER");
+  EXPECT_EQ(window.StatusBar1()->PanelText(1), "Convertir en : MP3");
   EXPECT_EQ(window.ToolButton1->text(), "Ouvrir");
   EXPECT_EQ(options.CheckBox1->text(), QString::fromUtf8("Prévenir à la fin de la conversion"));
   EXPECT_EQ(window.Settings().Text("Language"), "FRA");
 
-  options.cmbLanguage->setCurrentText("DEU");
-  options.cmbLanguageChange();
+  PickLanguage(options, "DEU");
   EXPECT_EQ(window.ToolButton3->text(), "Konvertieren");
-  options.cmbLanguage->setCurrentText("ENG");
-  options.cmbLanguageChange();
-  EXPECT_EQ(window.ListView1->headerItem()->text(lcStatus), "Status");
+  EXPECT_EQ(options.cmbQLevel->currentText(), "Stufe 5");
+  PickLanguage(options, "ENG");
+  EXPECT_EQ(Column(window, lcStatus), "Status");
+  EXPECT_EQ(options.cmbQLevel->currentText(), "Level 5");
   EXPECT_EQ(window.ToolButton1->text(), "Open Files");
   EXPECT_EQ(window.ToolButton1->toolTip(), "Add audio files to the list");
 }
 
-// Named captions of a window: what a language file can rename.
+// Named captions of a window, its menus and commands, the entries of its lists that are words,
+// and its texts: what a language file can rename.
 std::vector<std::string> CaptionKeys(QWidget* form) {
   std::vector<std::string> keys;
   for (QWidget* widget : form->findChildren<QWidget*>()) {
     const QString name = widget->objectName();
     const bool caption = qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
                          qobject_cast<QGroupBox*>(widget) || name.startsWith("TabSheet");
-    if (widget->window() == form && !name.isEmpty() && !name.startsWith("qt_") && caption &&
-        !qobject_cast<QTabBar*>(widget->parentWidget())) {
+    const bool ours = widget->window() == form || (qobject_cast<QMenu*>(widget) && widget->parentWidget()->window() == form);
+    if (!ours || name.isEmpty() || name.startsWith("qt_") || qobject_cast<QTabBar*>(widget->parentWidget())) {
+      continue;
+    }
+    if (caption || qobject_cast<QMenu*>(widget)) {
       keys.push_back(name.toStdString());
+    }
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    if (combo && combo->property(TranslatedItemsProperty).toBool()) {
+      for (int item = 0; item < combo->count(); ++item) {
+        if (combo->itemText(item).contains(QRegularExpression("[A-Za-z]"))) {
+          keys.push_back(name.toStdString() + std::to_string(item));
+        }
+      }
+    }
+  }
+  for (QAction* action : form->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!action->objectName().isEmpty()) {
+      keys.push_back(action->objectName().toStdString());
     }
   }
   return keys;
@@ -118,12 +160,19 @@ TEST(LanguageLoaderTest, EveryShippedLanguageNamesEveryCaptionOfBothWindows) {
   for (int column = 0; column < lcColumnCount; ++column) {
     keys.emplace_back("FrmConverter", "ListView1" + std::to_string(column));
   }
+  for (const QString& key : window.Texts().Keys()) {
+    keys.emplace_back("FrmConverter", key.toStdString());
+  }
   for (const std::string& key : CaptionKeys(window.OptionsFrm())) {
     if (key != "Label8") {  // the example name, built at run time
       keys.emplace_back("OptionsFrm", key);
     }
   }
-  ASSERT_GT(keys.size(), 60u);
+  for (const QString& key : window.OptionsFrm()->Texts().Keys()) {
+    keys.emplace_back("OptionsFrm", key.toStdString());
+  }
+  keys.emplace_back("Language", "Name");
+  ASSERT_GT(keys.size(), 160u);
   for (const char* code : {"ENG", "DEU", "FRA"}) {
     for (const auto& [section, key] : keys) {
       EXPECT_NE(ReadKey(folder + code + ".ini", section, key), "<missing>") << code << " [" << section << "] " << key;

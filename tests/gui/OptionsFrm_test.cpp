@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QString>
 #include <QSpinBox>
@@ -27,7 +29,7 @@ QStringList Items(const QComboBox* combo) {
   return items;
 }
 
-TEST(OptionsFrmTest, SixPagesInOrderModelessWithoutOkOrCancel) {
+TEST(OptionsFrmTest, EightPagesInOrderModelessWithOkCancelAndApply) {
   TSettings settings;
   TOptionsFrm options(settings);
   auto* pages = options.findChild<QTabWidget*>("PageControl1");
@@ -36,9 +38,12 @@ TEST(OptionsFrmTest, SixPagesInOrderModelessWithoutOkOrCancel) {
   for (int page = 0; page < pages->count(); ++page) {
     captions << pages->tabText(page);
   }
-  EXPECT_EQ(captions, QStringList({"Common", "MP3", "Ogg", "APE", "WMA", "File"}));
+  EXPECT_EQ(captions, QStringList({"Common", "MP3", "Ogg", "APE", "WMA", "FLAC", "WAV", "File"}));
   EXPECT_FALSE(options.isModal());
   EXPECT_EQ(options.windowTitle(), "Options");
+  EXPECT_EQ(options.btnOK->text(), "OK");
+  EXPECT_EQ(options.btnCancel->text(), "Cancel");
+  EXPECT_EQ(options.btnApply->text(), "Apply");
 }
 
 TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
@@ -49,7 +54,7 @@ TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
   EXPECT_EQ(Items(options.cmbRipFormat), QStringList({"MP3", "OGG", "WMA", "WAV", "APE", "FLAC"}));
   EXPECT_EQ(options.cmbRipFormat->currentIndex(), 0);
   EXPECT_FALSE(options.CheckBox1->isChecked());
-  EXPECT_TRUE(options.cmbLanguage->isEditable());
+  EXPECT_FALSE(options.cmbLanguage->isEditable());
   EXPECT_EQ(Items(options.cmbSampleRate), QStringList({"Default", "32 kHz", "41 kHz", "48 kHz"}));
   EXPECT_EQ(options.cmbSampleRate->currentText(), "Default");
   EXPECT_EQ(Items(options.cmbMode), QStringList({"Stereo", "Joint Stereo", "Dual Channel", "Mono"}));
@@ -89,6 +94,12 @@ TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
   EXPECT_EQ(options.ComboBox2->currentIndex(), 4);
   EXPECT_EQ(Items(options.cmbPlayList), QStringList({"None", "M3U", "PLS"}));
   EXPECT_EQ(options.cmbPlayList->currentText(), "None");
+  EXPECT_EQ(options.SpinEdit2->minimum(), 0);
+  EXPECT_EQ(options.SpinEdit2->maximum(), 8);
+  EXPECT_EQ(options.SpinEdit2->value(), 5);
+  EXPECT_FALSE(options.chkVerify->isChecked());
+  EXPECT_EQ(Items(options.cmbSampleFormat), QStringList({"As the input", "16-bit"}));
+  EXPECT_EQ(options.cmbSampleFormat->currentIndex(), 0);
   EXPECT_EQ(options.SpeedButton2->text(), "...");
   EXPECT_EQ(options.Edit1->text(), QString::fromStdString(DefaultOutputFolder()));
 }
@@ -128,7 +139,7 @@ TEST(OptionsFrmTest, TypedTextThatIsNoChoiceDoesNotBecomeTheSetting) {
   EXPECT_EQ(settings.Integer(SettingNames::DesiredNominalBitrate), 3);
 }
 
-TEST(OptionsFrmTest, ExampleNameFollowsThePatternButNotTheFolderAlone) {
+TEST(OptionsFrmTest, ExampleNameFollowsThePatternTheFolderAndTheFormat) {
   TSettings settings;
   TOptionsFrm options(settings);
   options.Edit1->setText("/music");
@@ -136,14 +147,56 @@ TEST(OptionsFrmTest, ExampleNameFollowsThePatternButNotTheFolderAlone) {
   EXPECT_EQ(options.Label8->text().toStdString(), BuildOutputName(2, 1, "/music", "MP3", "Morning Light", "Ada Reed"));
   EXPECT_EQ(options.Label8->text(), "/music/01-Morning Light.MP3");
   options.Edit1->setText("/elsewhere");
-  EXPECT_EQ(options.Label8->text(), "/music/01-Morning Light.MP3");
-  options.ComboBox2->setCurrentIndex(3);
-  EXPECT_EQ(options.Label8->text(), "/elsewhere/Ada Reed-Morning Light.MP3");
+  EXPECT_EQ(options.Label8->text(), "/elsewhere/01-Morning Light.MP3");
+  options.cmbRipFormat->setCurrentText("FLAC");
+  EXPECT_EQ(options.Label8->text(), "/elsewhere/01-Morning Light.FLAC");
+}
+
+TEST(OptionsFrmTest, CancelGivesBackTheValuesItOpenedWithAndOkKeepsThem) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  int applied = 0;
+  options.SetOnApply([&] { ++applied; });
+  options.show();
+  options.cmbBR->setCurrentText("320");
+  options.SpinEdit2->setValue(8);
+  options.btnCancel->click();
+  EXPECT_FALSE(options.isVisible());
+  EXPECT_EQ(settings.Text(SettingNames::CBRBitrate), "192");
+  EXPECT_EQ(options.cmbBR->currentText(), "192");
+  EXPECT_EQ(settings.Integer(SettingNames::FLACCompressionLevel), 5);
+  EXPECT_EQ(applied, 0);
+
+  options.show();
+  options.cmbBR->setCurrentText("256");
+  options.btnApply->click();
+  options.SpinEdit2->setValue(2);
+  options.btnOK->click();
+  EXPECT_EQ(applied, 2);
+  options.show();
+  options.reject();  // nothing changed since OK
+  EXPECT_EQ(settings.Text(SettingNames::CBRBitrate), "256");
+  EXPECT_EQ(settings.Integer(SettingNames::FLACCompressionLevel), 2);
+}
+
+TEST(OptionsFrmTest, TheVbrFieldsAreUsableOnlyWithVbr) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  EXPECT_FALSE(options.GroupBox4->isEnabled());
+  EXPECT_FALSE(options.cmbVBRMinBR->isEnabled());
+  options.chkUseVBR->setChecked(true);
+  EXPECT_TRUE(options.cmbVBRMinBR->isEnabled());
+  EXPECT_TRUE(options.chkWriteVBR->isEnabled());
+  settings.SetBoolean(SettingNames::UseVBR, false);
+  options.ShowSettings();
+  EXPECT_FALSE(options.cmbVBRQLevel->isEnabled());
 }
 
 TEST(OptionsFrmTest, ChangingTheFormatShowsItInTheMainWindowsStatusBarAtOnce) {
   TFrmConverter window;
   EXPECT_EQ(window.StatusBar1()->PanelText(1), "Convert to: MP3");
+  // The language file's label says what the Ogg value means.
+  EXPECT_TRUE(window.OptionsFrm()->findChild<QLabel*>("Label12")->text().contains("100")) << "Label12";
   window.OptionsFrm()->cmbRipFormat->setCurrentText("OGG");
   EXPECT_EQ(window.StatusBar1()->PanelText(1), "Convert to: OGG");
 }

@@ -130,6 +130,7 @@ TEST_F(KestruneCliTest, SavedSettingsApplyToLaterRuns) {
   EXPECT_NE(stored.find("\"RipToFormat\"=\"WAV\""), std::string::npos);
   EXPECT_NE(stored.find("\"ConvFilePath\"=\"" + Work.File("saved") + "\""), std::string::npos) << stored;
   EXPECT_EQ(stored.find("RunPath"), std::string::npos);
+  EXPECT_EQ(stored.find("\"Width\""), std::string::npos);  // no window size it never had
 }
 
 TEST_F(KestruneCliTest, InfoPrintsOneJsonObjectPerFile) {

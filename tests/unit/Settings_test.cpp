@@ -138,11 +138,12 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
     }
   }
   const std::vector<std::string> expected = {
-      "Language", "Left", "Top", "Width", "Height", "InformWhenDone", "RipToFormat", "SampleRate", "Mode", "UseVBR",
+      "Language", "Left", "Top", "Width", "Height", "Maximized", "InformWhenDone", "RipToFormat", "SampleRate", "Mode", "UseVBR",
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "OutputPattern", "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
+      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "OutputPattern", "ExtensionCase",
+      "KeepFolders", "PlaylistPaths", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");

@@ -53,6 +53,16 @@ TEST(SinkSettings, VorbisAPEAndWMA) {
   EXPECT_EQ(WMASinkProfileFile(settings, "/app/"), "/app/Profiles/128 kbps.prx");
 }
 
+TEST(SinkSettings, FLACTakesItsLevelAndVerification) {
+  TSettings settings;
+  EXPECT_EQ(FLACSinkSettings(settings).CompressionLevel, 5);
+  EXPECT_FALSE(FLACSinkSettings(settings).Verify);
+  settings.SetText(sn::FLACCompressionLevel, "8");
+  settings.SetBoolean(sn::FLACVerify, true);
+  EXPECT_EQ(FLACSinkSettings(settings).CompressionLevel, 8);
+  EXPECT_TRUE(FLACSinkSettings(settings).Verify);
+}
+
 TEST(SinkSettings, TagsComeFromTheRow) {
   TConversionRow row;
   row.Title = "T";
