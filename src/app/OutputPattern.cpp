@@ -182,6 +182,14 @@ TNameFields NameFieldsOf(const TConversionRow& row, int32_t trackNumber) {
   return fields;
 }
 
+std::vector<std::string> OutputPatternFields() {
+  std::vector<std::string> fields;
+  for (const TFieldName& name : FieldNames) {
+    fields.emplace_back(name.Text);
+  }
+  return fields;
+}
+
 std::string PresetPattern(int32_t style) {
   const std::vector<std::string>& presets = OutputNameFormats();
   return style >= 0 && static_cast<size_t>(style) < presets.size() ? presets[static_cast<size_t>(style)] : presets[1];

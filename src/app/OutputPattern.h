@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/ConversionRow.h"
 
@@ -25,6 +26,9 @@ struct TNameFields {
 };
 
 TNameFields NameFieldsOf(const TConversionRow& row, int32_t trackNumber);
+
+// The fields a pattern may hold, "<Track Number>" to "<Source Folder>", in the order menus show them.
+std::vector<std::string> OutputPatternFields();
 
 // The pattern of a style number (0..4; any other as 1).
 std::string PresetPattern(int32_t style);
