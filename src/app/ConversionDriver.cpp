@@ -5,9 +5,12 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "app/OutputName.h"
 #include "app/OutputPattern.h"
+#include "app/OutputPlan.h"
+#include "app/UpToDate.h"
 #include "app/PlayListClass.h"
 #include "platform/TextUtils.h"
 
@@ -23,9 +26,12 @@ public:
 
 std::string Extension(const std::string& fileName) { return ToUpperAscii(fs::path(fileName).extension().string()); }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return fs::exists(b, error) && fs::equivalent(a, b, error);
+std::vector<std::string> InputFiles(const std::vector<TConversionRow>& rows) {
+  std::vector<std::string> files;
+  for (const TConversionRow& row : rows) {
+    files.push_back(row.FileName);
+  }
+  return files;
 }
 
 // The subfolders a pattern or the source tree puts an output in.
@@ -78,7 +84,7 @@ bool TBatchResult::AllCompleted() const {
     return false;
   }
   for (const TRowResult& row : Rows) {
-    if (!row.Completed || row.Stopped) {
+    if ((!row.Completed || row.Stopped) && !row.Skipped) {
       return false;
     }
   }
@@ -193,6 +199,8 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   Observer().TotalProgress(0, fileCount);
 
   TOutputNames names;
+  // Every file of the list, checked or not, is the user's and is never written.
+  const TBatchInputs inputs(InputFiles(rows));
   for (int32_t i = 1; i <= fileCount && !FStopRequested; ++i) {
     const TConversionRow& row = rows[static_cast<size_t>(i - 1)];
     if (!row.Checked) {
@@ -202,10 +210,26 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
     TRowResult& outcome = result.Rows.emplace_back();
     outcome.Row = i;
     outcome.Input = row.FileName;
-    outcome.Output = names.Claim(OutputPathFor(FSettings, row, i, folder, FFormatName));
-    FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
+    TOutputChoice output = ChooseOutput(OutputPathFor(FSettings, row, i, folder, FFormatName),
+                                        static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles)),
+                                        inputs, names);
+    // A re-run converts again an input changed since its output was written, replacing that output.
+    if (output.Skip && !inputs.Contains(output.FileName) && OutputIsStale(row.FileName, output.FileName)) {
+      output.Skip = false;
+      output.Replace = true;
+    }
+    outcome.Output = output.FileName;
     Observer().RowStarted(i, outcome.Input, outcome.Output);
-    RunRow(row, outcome);
+    if (output.Skip) {
+      outcome.Skipped = true;
+      Observer().RowStatus(i, "Skipped");
+    } else {
+      RunRow(row, output.Replace, outcome);
+    }
+    // Only a file that is there goes into the playlist; a stopped row's file is.
+    if (outcome.Completed) {
+      FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
+    }
     if (FStopRequested) {
       break;
     }
@@ -216,10 +240,10 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   return result;
 }
 
-void TConversionDriver::RunRow(const TConversionRow& row, TRowResult& result) {
+void TConversionDriver::RunRow(const TConversionRow& row, bool replace, TRowResult& result) {
   bool running = false;
   try {
-    StartChain(row, result);
+    StartChain(row, replace, result);
     running = true;
   } catch (const std::exception& error) {
     TDriverEvent failure{TDriverEvent::dkFailed, 0, error.what()};
@@ -228,7 +252,7 @@ void TConversionDriver::RunRow(const TConversionRow& row, TRowResult& result) {
   WaitForRow(result.Row, running, result);
 }
 
-void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result) {
+void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRowResult& result) {
   const std::string extension = Extension(row.FileName);
   const TSourceFormat* sourceFormat = FFormats.SourceFor(extension);
   if (sourceFormat == nullptr) {
@@ -241,17 +265,15 @@ void TConversionDriver::StartChain(const TConversionRow& row, TRowResult& result
   if (!sinkFormat.Create) {
     throw ERowFailure(sinkFormat.Format + " output is not available in this build");
   }
-  if (SameFile(row.FileName, result.Output)) {
-    throw ERowFailure("the output " + result.Output + " is the input file itself; it is left as it is");
-  }
-
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
+  RequireStagedFormat(source.GetFormat());
 
   MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
+  sink.SetReplaceExisting(replace);
   if (sinkFormat.Configure) {
     sinkFormat.Configure(sink, TSinkSetup{FSettings, row, result.Row, FAppDir});
   }
@@ -284,7 +306,9 @@ TACSFileOut& TConversionDriver::SinkInstance(const TSinkFormat& format) {
     sink->SetOnProgress([this](TComponent* sender) {
       FWait.Post({TDriverEvent::dkProgress, static_cast<TACSOutput*>(sender)->Progress(), {}});
     });
-    sink->SetOnDone([this](TComponent*) { FWait.Post({TDriverEvent::dkDone, 0, {}}); });
+    sink->SetOnDone([this](TComponent* sender) {
+      FWait.Post({TDriverEvent::dkDone, 0, static_cast<TACSFileOut*>(sender)->OutputName()});
+    });
     sink->SetOnThreadException([this](TComponent*, const std::exception& error) {
       FWait.Post({TDriverEvent::dkFailed, 0, error.what()});
     });
@@ -293,21 +317,34 @@ TACSFileOut& TConversionDriver::SinkInstance(const TSinkFormat& format) {
 }
 
 void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& formatName) const {
+  // What is at the path is told as it is (a missing file, a folder, a loop of links) before a
+  // source tries to read it.
+  struct stat info {};
+  if (::stat(source.FileName().c_str(), &info) != 0) {
+    throw ERowFailure(std::string("cannot open (") + std::strerror(errno) + ")");
+  }
+  if (S_ISDIR(info.st_mode)) {
+    throw ERowFailure("cannot open (it is a folder)");
+  }
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
   const bool valid = source.Valid();
   source.CloseFile();
-  if (valid) {
+  if (!valid) {
+    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+  }
+}
+
+void TConversionDriver::RequireStagedFormat(const TPcmFormat& format) {
+  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
+  // refused rather than handed to a sink that would write it as what it is not.
+  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
+      format.Channels <= 2) {
     return;
   }
-  std::error_code error;
-  if (!fs::exists(source.FileName(), error)) {
-    throw ERowFailure(std::string("cannot open (") + std::strerror(ENOENT) + ")");
-  }
-  if (fs::is_directory(source.FileName(), error)) {
-    throw ERowFailure("cannot open (it is a folder)");
-  }
-  throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
+  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
+                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
 }
 
 TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {
@@ -334,11 +371,17 @@ void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, T
         finished = true;
         result.Completed = true;
         result.Stopped = FStopRequested;
-        Observer().RowStatus(row, "Complete");
+        if (!event.Message.empty() && event.Message != result.Output) {
+          result.Output = event.Message;
+          Observer().RowOutput(row, result.Output);
+        }
+        Observer().RowStatus(row, result.Stopped ? "Stopped" : "Complete");
         break;
       case TDriverEvent::dkFailed:
         failed = true;
-        result.Message = result.Input + ": " + event.Message;
+        // A component's message that names the input already is not prefixed with it again.
+        result.Message = event.Message.starts_with(result.Input + ": ") ? event.Message
+                                                                         : result.Input + ": " + event.Message;
         Observer().RowFailed(row, result.Message);
         break;
     }
@@ -371,8 +414,11 @@ void TConversionDriver::Stop() {
 
 void TConversionDriver::FinishBatch(TBatchResult& result) {
   FConverting = false;
+  // The playlist comes first, so the front learns of it with the rest of the batch's result.
+  SavePlaylist(result);
+  FPlaylist.reset();
   Observer().BatchEnded(result);
-  bool failed = false;
+  bool failed = !result.PlaylistError.empty();
   for (const TRowResult& row : result.Rows) {
     failed = failed || !row.Message.empty();
   }
@@ -380,8 +426,6 @@ void TConversionDriver::FinishBatch(TBatchResult& result) {
   if (FSettings.Boolean(SettingNames::InformWhenDone) && !failed) {
     Observer().Inform("Operation complete successful", "All Done");
   }
-  SavePlaylist(result);
-  FPlaylist.reset();
 }
 
 void TConversionDriver::SavePlaylist(TBatchResult& result) {
@@ -390,16 +434,19 @@ void TConversionDriver::SavePlaylist(TBatchResult& result) {
     return;
   }
   const std::string folder = OutputFolder(FSettings);
-  switch (FSettings.Integer(SettingNames::SavePlayList)) {
-    case 1:
-      result.PlaylistFile = PlaylistBaseName(folder) + ".m3u";
-      FPlaylist->SaveM3U(result.PlaylistFile);
-      break;
-    case 2:
-      result.PlaylistFile = PlaylistBaseName(folder) + ".pls";
-      FPlaylist->SavePLS(result.PlaylistFile);
-      break;
-    default:
-      break;
+  // A new file every time: an earlier playlist of the same day is kept.
+  try {
+    switch (FSettings.Integer(SettingNames::SavePlayList)) {
+      case 1:
+        result.PlaylistFile = FPlaylist->SaveM3U(PlaylistBaseName(folder) + ".m3u");
+        break;
+      case 2:
+        result.PlaylistFile = FPlaylist->SavePLS(PlaylistBaseName(folder) + ".pls");
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception& error) {
+    result.PlaylistError = error.what();
   }
 }

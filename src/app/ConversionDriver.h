@@ -57,17 +57,20 @@ private:
 struct TRowResult {
   int32_t Row = 0;  // 1-based position in the list
   std::string Input;
-  std::string Output;
+  std::string Output;      // the file the row wrote, under the name it finally took
   bool Completed = false;  // ended through the sink's done path (also when stopped)
   bool Stopped = false;    // Stop came while it ran: its file holds only what was converted
+  bool Skipped = false;    // Output was there already and was left as it is (ExistingFiles "Skip")
   std::string Message;     // why it failed: "<input>: <reason>"
 };
 
 struct TBatchResult {
   std::vector<TRowResult> Rows;  // every row that was started
   bool Stopped = false;
-  std::string PlaylistFile;  // empty when none was written
+  std::string PlaylistFile;   // empty when none was written
+  std::string PlaylistError;  // why the playlist could not be written: "<file>: <reason>"
 
+  // Every row converted or skipped, and no Stop.
   bool AllCompleted() const;
 };
 
@@ -79,8 +82,11 @@ public:
   // The window disables its list and Convert, enables Stop.
   virtual void BatchStarted(int32_t /*fileCount*/) {}
   virtual void RowStarted(int32_t /*row*/, const std::string& /*input*/, const std::string& /*output*/) {}
+  // A finished row's file took another name than RowStarted told (a file of that name appeared
+  // while it was written).
+  virtual void RowOutput(int32_t /*row*/, const std::string& /*output*/) {}
   virtual void FileProgress(int32_t /*row*/, int32_t /*percent*/) {}
-  // "42% Done", "Complete".
+  // "42% Done", "Complete", "Stopped", "Skipped".
   virtual void RowStatus(int32_t /*row*/, const std::string& /*status*/) {}
   // "<input>: <reason>".
   virtual void RowFailed(int32_t /*row*/, const std::string& /*message*/) {}
@@ -126,11 +132,12 @@ public:
 private:
   TConversionObserver& Observer();
   void PrepareFolder(const std::string& folder) const;
-  void RunRow(const TConversionRow& row, TRowResult& result);
-  void StartChain(const TConversionRow& row, TRowResult& result);
+  void RunRow(const TConversionRow& row, bool replace, TRowResult& result);
+  void StartChain(const TConversionRow& row, bool replace, TRowResult& result);
   TACSFileIn& SourceInstance(const TSourceFormat& format);
   TACSFileOut& SinkInstance(const TSinkFormat& format);
   void CheckSource(TACSFileIn& source, const std::string& formatName) const;
+  static void RequireStagedFormat(const TPcmFormat& format);
   TACSInput& InsertStages(TACSFileIn& source);
   void WaitForRow(int32_t row, bool running, TRowResult& result);
   void ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result);

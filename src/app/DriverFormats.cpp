@@ -1,14 +1,20 @@
 #include "app/DriverFormats.h"
 
+#include <algorithm>
 #include <stdexcept>
 
+#include "app/InputFormats.h"
 #include "platform/TextUtils.h"
 
 TFormatTable::TFormatTable() {
-  FSources = {
-      {"WaveIn1", {".WAV"}, {}},     {"FLACIn1", {".FLAC"}, {}},         {"MACIn1", {".APE"}, {}},
-      {"VorbisIn1", {".OGG"}, {}},   {"DX9In1", {".WMA", ".MP3"}, {}},
-  };
+  for (const TInputFormat& input : InputFormats()) {
+    auto source = std::find_if(FSources.begin(), FSources.end(),
+                               [&](const TSourceFormat& known) { return known.Component == input.Component; });
+    if (source == FSources.end()) {
+      source = FSources.insert(FSources.end(), TSourceFormat{std::string(input.Component), {}, {}});
+    }
+    source->Extensions.emplace_back(input.Extension);
+  }
   for (const std::string& format : OutputFormatNames()) {
     FSinks.push_back({format, {}, {}});
   }
@@ -73,5 +79,6 @@ TFormatTable DefaultFormatTable() {
   WireVorbis(table);
   WireFLAC(table);
   WireMAC(table);
+  WireFFmpeg(table);
   return table;
 }

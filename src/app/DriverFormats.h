@@ -1,8 +1,9 @@
 #pragma once
 
 // Which source reads an input and which sink writes an output, for the conversion driver. Every
-// input extension and output format of the program is known here; each format's own file wires
-// in how its component is created and set up (see "Driver wiring" in docs/CONVENTIONS.md).
+// output format of the program is known here, every input extension through the input table
+// (app/InputFormats.h); each format's own file wires in how its component is created and set up
+// (see "Driver wiring" in docs/CONVENTIONS.md).
 
 #include <functional>
 #include <memory>
@@ -68,3 +69,4 @@ void WireLAME(TFormatTable& table);
 void WireVorbis(TFormatTable& table);
 void WireFLAC(TFormatTable& table);
 void WireMAC(TFormatTable& table);
+void WireFFmpeg(TFormatTable& table);

@@ -3,20 +3,19 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/DriverFormats.h"
+#include "app/InputFormats.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::vector<std::string> AudioFilesBelow(const std::string& folder) {
-  const TFormatTable formats;
   std::vector<std::string> files;
   std::error_code error;
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
   for (fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
     std::error_code ignored;
-    if (!it->is_directory(ignored) && formats.SourceFor(it->path().extension().string()) != nullptr) {
+    if (!it->is_directory(ignored) && InputFormatFor(it->path().string()) != nullptr) {
       files.push_back(it->path().string());
     }
   }

@@ -11,7 +11,7 @@ struct TInputFile {
   std::string SourceRoot;  // the named folder it was found below; empty for a file named itself
 };
 
-// The names in order, each folder replaced by the files with one of the six audio extensions
-// below it, recursively, sorted by path (folder links are not followed, so a link back up cannot
+// The names in order, each folder replaced by the files below it with an extension of the input
+// table, recursively, sorted by path (folder links are not followed, so a link back up cannot
 // loop). A named file is kept whatever its extension; the caller says why it is not read.
 std::vector<TInputFile> ExpandInputNames(const std::vector<std::string>& names);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/OutputPattern.h"
+#include "platform/FreeName.h"
 #include "platform/TextUtils.h"
 
 std::string BuildOutputName(int32_t style, int32_t rowNumber, const std::string& folder,
@@ -22,16 +23,11 @@ std::string OutputTitle(const std::string& title, const std::string& inputFile) 
   return std::filesystem::path(inputFile).stem().string();
 }
 
-std::string TOutputNames::Claim(const std::string& path) {
-  if (FTaken.insert(ToLowerAscii(path)).second) {
-    return path;
-  }
-  const std::filesystem::path original(path);
-  const std::string stem = (original.parent_path() / original.stem()).string();
-  const std::string extension = original.extension().string();
-  for (int n = 2;; ++n) {
-    const std::string candidate = stem + " (" + std::to_string(n) + ")" + extension;
-    if (FTaken.insert(ToLowerAscii(candidate)).second) {
+std::string TOutputNames::Claim(const std::string& path, const std::function<bool(const std::string&)>& acceptable) {
+  for (int n = 1;; ++n) {
+    const std::string candidate = NumberedName(path, n);
+    if (FTaken.count(ToLowerAscii(candidate)) == 0 && (!acceptable || acceptable(candidate))) {
+      FTaken.insert(ToLowerAscii(candidate));
       return candidate;
     }
   }

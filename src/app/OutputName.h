@@ -4,6 +4,7 @@
 // rule that keeps two rows of one batch from writing the same file.
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -21,8 +22,9 @@ std::string OutputTitle(const std::string& title, const std::string& inputFile);
 // path once in any case).
 class TOutputNames {
 public:
-  // `path`, or when it was given out already, the same with " (2)", " (3)", ... before the extension.
-  std::string Claim(const std::string& path);
+  // `path`, or when it was given out already (or `acceptable` refuses it), the first of the same
+  // with " (2)", " (3)", ... before the extension that is free and acceptable.
+  std::string Claim(const std::string& path, const std::function<bool(const std::string&)>& acceptable = {});
 
 private:
   std::set<std::string> FTaken;  // lower case

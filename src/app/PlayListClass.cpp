@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/IniFiles.h"
+#include "platform/OutputTransaction.h"
 #include "platform/TextUtils.h"
 
 namespace {
@@ -38,21 +38,19 @@ void TPlaylist::AddEntry(const std::string& fileName, const std::string& title, 
   FLengths.push_back(std::to_string(length));
 }
 
-bool TPlaylist::SaveM3U(const std::string& fileName) const {
+std::string TPlaylist::SaveM3U(const std::string& fileName) const {
   std::string text = "#EXTM3U\r\n";
   for (size_t i = 0; i < FFileNames.size(); ++i) {
     text += "#EXTINF:" + FLengths[i] + "," + OneLine(FTitles[i]) + "\r\n";
     text += OneLine(EntryPath(FFileNames[i], fileName)) + "\r\n";
   }
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  out << text;
-  return true;
+  return WriteNewFile(fileName, text);
 }
 
-bool TPlaylist::SavePLS(const std::string& fileName) const {
+std::string TPlaylist::SavePLS(const std::string& fileName) const {
   const std::string name =
       ToUpperAscii(fileName).find(".PLS") == std::string::npos ? fileName + ".pls" : fileName;
-  TIniDocument document = TIniDocument::Load(name);
+  TIniDocument document;
   for (size_t i = 0; i < FFileNames.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     document.Write("playlist", "File" + n, EntryPath(FFileNames[i], name));
@@ -60,6 +58,5 @@ bool TPlaylist::SavePLS(const std::string& fileName) const {
     document.Write("playlist", "Length" + n, FLengths[i]);
   }
   document.Write("playlist", "NumberOfEntries", std::to_string(FFileNames.size()));
-  document.Save(name);
-  return true;
+  return WriteNewFile(name, document.Text());
 }

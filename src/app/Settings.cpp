@@ -49,6 +49,9 @@ std::vector<TSettingDef> MakeDefinitions() {
       {FLACCompressionLevel, skRange, {}, "5", 0, 8},
       {FLACVerify, skBoolean, {}, "0"},
       {WAVSampleFormat, skChoicePosition, {"As the input", "16-bit"}, "0"},
+      // What an output does when a file has its name already: take a free name, leave that
+      // file (the row is skipped), or replace it once the new file is finished.
+      {ExistingFiles, skChoiceText, {"Rename", "Skip", "Overwrite"}, "Rename"},
       {OutputPattern, skText, {}, ""},  // empty: the pattern of OutputFileNameFormat
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},

@@ -37,6 +37,7 @@ inline constexpr const char* SavePlayList = "SavePlayList";
 inline constexpr const char* FLACCompressionLevel = "FLACCompressionLevel";
 inline constexpr const char* FLACVerify = "FLACVerify";
 inline constexpr const char* WAVSampleFormat = "WAVSampleFormat";
+inline constexpr const char* ExistingFiles = "ExistingFiles";
 inline constexpr const char* OutputPattern = "OutputPattern";
 inline constexpr const char* ExtensionCase = "ExtensionCase";
 inline constexpr const char* KeepFolders = "KeepFolders";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/InputFormats.h"
 #include "app/Settings.h"
 #include "app/Version.h"
 #include "platform/TextUtils.h"
@@ -49,6 +50,8 @@ bool AddSetting(const std::string& option, const std::string& value, TCliOptions
     options.Settings.push_back({option, SettingNames::OutputPattern, value});
   } else if (option == "--playlist") {
     options.Settings.push_back({option, SettingNames::SavePlayList, value});
+  } else if (option == "--existing") {
+    options.Settings.push_back({option, SettingNames::ExistingFiles, value});
   } else {
     const size_t equals = value.find('=');
     if (equals == std::string::npos || equals == 0) {
@@ -90,8 +93,8 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
         const char* Long;
       };
       static const TValued valued[] = {
-          {"-f", "--format"}, {"-o", "--output"}, {nullptr, "--name-style"}, {nullptr, "--pattern"},
-          {nullptr, "--playlist"},  {nullptr, "--set"}};
+          {"-f", "--format"},      {"-o", "--output"},      {nullptr, "--name-style"}, {nullptr, "--pattern"},
+          {nullptr, "--playlist"}, {nullptr, "--existing"}, {nullptr, "--set"}};
       bool known = false;
       for (const TValued& option : valued) {
         if (Is(arg, option.Short, option.Long)) {
@@ -115,8 +118,10 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
 
 std::string UsageText() {
   return R"(Usage: kestrune-cli [options] FILE...
-Converts audio files (WAV, MP3, OGG, WMA, APE, FLAC) one after another into one format and one
-folder, with the settings the window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg).
+Converts audio files one after another into one format and one folder, with the settings the
+window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg). The files read are those named
+)" + InputExtensionList() + R"(
+(in any case).
 A FILE may be a folder: it stands for the audio files below it, in name order.
 
 Options:
@@ -133,6 +138,9 @@ Options:
       --keep-folders                      each output below the output folder as its input is
                                           below the folder named on the command line
       --playlist none|m3u|pls             playlist written into the output folder
+      --existing rename|skip|overwrite    an output whose name is taken: take a free name
+                                          ("Song (2).MP3"), leave the file there, or replace
+                                          it; an input is never replaced
       --set NAME=VALUE                    any setting by its stored name, for example
                                           --set OGGCompressionLevel=50 or --set UseVBR=1
       --save                              store the resulting settings for later runs
@@ -141,8 +149,9 @@ Options:
   -h, --help                              this text
       --version                           the program's version
 
-Progress goes to standard error. Exit status: 0 when every file was converted, 1 when any
-failed, 2 on bad usage.
+Progress goes to standard error. Exit status: 0 when every file was converted (or skipped), 1
+when any failed, 2 on bad usage, 128 + the signal's number when stopped by a signal (130 for
+Ctrl-C); the file being written when the signal came is finished and kept.
 
 Example:
   kestrune-cli -f WAV -o ~/converted --name-style 2 --playlist m3u song1.wav song2.wav

@@ -162,12 +162,12 @@ double TProgressBoard::Elapsed(int32_t row) const {
 }
 
 TCliProgress::TCliProgress(TConversionDriver& driver, const std::vector<TConversionRow>& rows, bool quiet,
-                           const volatile std::sig_atomic_t& interrupted)
+                           std::function<bool()> stopAsked)
     : FDriver(driver),
       FRows(rows),
       FQuiet(quiet),
       FTerminal(LiveTerminal()),
-      FInterrupted(interrupted),
+      FStopAsked(std::move(stopAsked)),
       FBoard(WriteError, TerminalWidth) {}
 
 void TCliProgress::Line(const std::string& text) {
@@ -185,7 +185,12 @@ double TCliProgress::AudioSeconds(int32_t row) const {
   return std::max(ParseDuration(FRows[static_cast<size_t>(row - 1)].Duration), 0);
 }
 
-void TCliProgress::BatchStarted(int32_t fileCount) { FFileCount = fileCount; }
+void TCliProgress::BatchStarted(int32_t fileCount) {
+  FFileCount = fileCount;
+  if (FStopAsked && FStopAsked()) {
+    FDriver.Stop();
+  }
+}
 
 void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::string& output) {
   FLastShown.erase(row);
@@ -195,6 +200,12 @@ void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::
   Line("[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " + input + " -> " + output);
   if (FTerminal) {
     FBoard.Add(row, TerminalText(std::filesystem::path(input).filename().string()), AudioSeconds(row));
+  }
+}
+
+void TCliProgress::RowOutput(int32_t, const std::string& output) {
+  if (!FQuiet) {
+    Line("  written as " + output + " (the name was taken meanwhile)");
   }
 }
 
@@ -215,7 +226,8 @@ void TCliProgress::FileProgress(int32_t row, int32_t percent) {
 }
 
 void TCliProgress::RowStatus(int32_t row, const std::string& status) {
-  if (FQuiet || status != "Complete") {
+  const bool stopped = status == "Stopped";
+  if (FQuiet || (status != "Complete" && !stopped)) {
     return;
   }
   if (!FTerminal) {
@@ -224,7 +236,8 @@ void TCliProgress::RowStatus(int32_t row, const std::string& status) {
   const double elapsed = FBoard.Elapsed(row);
   const double audio = AudioSeconds(row);
   FBoard.Remove(row);
-  std::string done = "[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] done in " + ClockText(elapsed);
+  std::string done = "[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " +
+                     (stopped ? "stopped after " : "done in ") + ClockText(elapsed);
   if (audio > 0 && elapsed > 0) {
     char speed[48];
     std::snprintf(speed, sizeof speed, ", %.1fx real time", audio / elapsed);
@@ -254,11 +267,6 @@ void TCliProgress::BatchEnded(const TBatchResult&) {
 }
 
 void TCliProgress::WaitForRow(TRowWait& wait) {
-  if (FInterrupted != 0 && !FStopped) {
-    FStopped = true;
-    Line("Stopping: the current file is being finished.");
-    FDriver.Stop();
-  }
   if (FTerminal && !FQuiet) {
     FBoard.Tick();
   }

@@ -5,7 +5,6 @@
 // elsewhere (a log, a pipe) each file gets plain lines at its start and at every quarter.
 
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <map>
 #include <string>
@@ -70,13 +69,14 @@ private:
 
 class TCliProgress : public TConversionObserver {
 public:
-  // `rows` are the batch's rows (their playing times give the speeds); `interrupted` is set by
-  // the program's signal handler, and the wait turns it into a Stop.
+  // `rows` are the batch's rows (their playing times give the speeds); `stopAsked` tells whether a
+  // stop signal came before the batch started, which then stops at once.
   TCliProgress(TConversionDriver& driver, const std::vector<TConversionRow>& rows, bool quiet,
-               const volatile std::sig_atomic_t& interrupted);
+               std::function<bool()> stopAsked);
 
   void BatchStarted(int32_t fileCount) override;
   void RowStarted(int32_t row, const std::string& input, const std::string& output) override;
+  void RowOutput(int32_t row, const std::string& output) override;
   void FileProgress(int32_t row, int32_t percent) override;
   void RowStatus(int32_t row, const std::string& status) override;
   void RowFailed(int32_t row, const std::string& message) override;
@@ -93,8 +93,7 @@ private:
   const std::vector<TConversionRow>& FRows;
   bool FQuiet;
   bool FTerminal;
-  const volatile std::sig_atomic_t& FInterrupted;
-  bool FStopped = false;
+  std::function<bool()> FStopAsked;
   int32_t FFileCount = 0;
   std::map<int32_t, int32_t> FLastShown;  // plain lines: each running row's last percentage printed
   TProgressBoard FBoard;

@@ -2,15 +2,16 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <unistd.h>
 
 #include "CliOptions.h"
 #include "CliProgress.h"
+#include "StopSignals.h"
 #include "TerminalText.h"
 #include "app/AppDir.h"
 #include "app/ConversionDriver.h"
 #include "app/InputFiles.h"
+#include "app/InputFormats.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
 #include "app/Settings.h"
@@ -19,14 +20,6 @@
 #include "tags/SongInformationJson.h"
 
 namespace {
-
-volatile std::sig_atomic_t Interrupted = 0;
-
-// The first interrupt finishes the current file and ends the batch; a second one ends the program.
-void OnInterrupt(int signal) {
-  Interrupted = 1;
-  std::signal(signal, SIG_DFL);
-}
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
@@ -38,10 +31,8 @@ int UsageError(const std::string& message) {
   return ExitUsage;
 }
 
-// The files the window's list takes: the six extensions in any case.
-bool AudioFile(const std::string& fileName) {
-  return TFormatTable().SourceFor(std::filesystem::path(fileName).extension().string()) != nullptr;
-}
+// The files the window's list takes: the input table's extensions in any case.
+bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
 // Prints each file's record as one JSON object per line.
 int PrintInfo(const std::vector<std::string>& files) {
@@ -54,6 +45,11 @@ int PrintInfo(const std::vector<std::string>& files) {
 void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, TerminalText(message).c_str()); }
 
 int Convert(const TSettings& settings, const std::string& appDir, const TCliOptions& options) {
+  TConversionDriver driver(settings, appDir);
+  TStopSignals signals([&driver](int) {
+    std::fputs("Stopping: the current file is being finished.\n", stderr);
+    driver.Stop();
+  });
   std::vector<TConversionRow> rows;
   int skipped = 0;
   for (const TInputFile& input : ExpandInputNames(options.Files)) {
@@ -61,16 +57,13 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
       rows.push_back(ReadConversionRow(input.FileName));
       rows.back().SourceRoot = input.SourceRoot;
     } else {
-      std::fprintf(stderr, "%s: not converted: only .wav, .mp3, .ogg, .wma, .ape and .flac files are read\n",
-                   TerminalText(input.FileName).c_str());
+      std::fprintf(stderr, "%s: not converted: only files named %s are read\n", TerminalText(input.FileName).c_str(),
+                   InputExtensionList().c_str());
       ++skipped;
     }
   }
-  TConversionDriver driver(settings, appDir);
-  TCliProgress progress(driver, rows, options.Quiet, Interrupted);
+  TCliProgress progress(driver, rows, options.Quiet, [&signals] { return signals.Signal() != 0; });
   driver.SetObserver(&progress);
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
   TBatchResult result;
   try {
     result = driver.Convert(rows);
@@ -84,6 +77,9 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
     if (row.Stopped) {
       Warn(row.Input + ": stopped; " + row.Output + " holds only the part converted before");
     }
+    if (row.Skipped) {
+      Warn(row.Input + ": skipped; " + row.Output + " is there already and was left as it is");
+    }
   }
   if (!options.Quiet) {
     std::fprintf(stderr, "%zu of %zu files converted into %s\n", converted, rows.size() + skipped,
@@ -92,15 +88,27 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
       std::fprintf(stderr, "Playlist: %s\n", TerminalText(result.PlaylistFile).c_str());
     }
   }
+  if (!result.PlaylistError.empty()) {
+    Warn("the playlist was not written: " + result.PlaylistError);
+  }
   if (result.Stopped) {
     Warn("stopped before every file was converted");
   }
-  return result.AllCompleted() && skipped == 0 && result.Rows.size() == rows.size() ? 0 : ExitFailed;
+  // Stopped by a signal: the shell's convention of 128 + its number (130 for Ctrl-C).
+  if (signals.Signal() != 0) {
+    return 128 + signals.Signal();
+  }
+  const bool allDone = result.AllCompleted() && skipped == 0 && result.Rows.size() == rows.size();
+  return allDone && result.PlaylistError.empty() ? 0 : ExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard error (a pipe into `head`) or a file size limit makes a write fail and be
+  // reported, instead of ending the program halfway through a file.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   TCliOptions options;
   std::string error;
   if (!ParseCommandLine(argc, argv, options, error)) {

@@ -1,14 +1,14 @@
 #pragma once
 
-// Which of the names given to the list become rows: files with an extension the format table
-// reads, and the audio files inside a named folder.
+// Which of the names given to the list become rows: files with an extension of the input table
+// (app/InputFormats.h), and the audio files inside a named folder.
 
 #include <string>
 #include <vector>
 
 #include "app/InputFiles.h"
 
-// An input extension of the format table (".MP3", ".FLAC", ...) in any case.
+// An extension of the input table, in any case.
 bool IsSupportedAudioName(const std::string& name);
 
 // The names in order, each folder replaced by the supported files below it (recursively, sorted by

@@ -387,7 +387,9 @@ void TOptionsFrm::BuildFilePage() {
   chkKeepFolders = AddCheck(grid, 5, "chkKeepFolders", "Keep the source folder structure", SettingNames::KeepFolders);
   cmbPlayList = AddCombo(grid, 6, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
   cmbPlaylistPaths =
-      AddCombo(grid, 7, "cmbPlaylistPaths", "Label23", "Play list paths", SettingNames::PlaylistPaths, false);
+      AddCombo(grid, 7, "cmbPlaylistPaths", "Label24", "Play list paths", SettingNames::PlaylistPaths, false);
+  cmbExistingFiles =
+      AddCombo(grid, 8, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);

@@ -96,6 +96,7 @@ public:
   QPushButton* btnOK = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnApply = nullptr;
+  QComboBox* cmbExistingFiles = nullptr;
 
 protected:
   void showEvent(QShowEvent* event) override;

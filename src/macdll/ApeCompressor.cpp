@@ -41,6 +41,7 @@ TApeCompressor::~TApeCompressor() {
 int TApeCompressor::Fail(int code) {
   if (FError == MAC_ERROR_SUCCESS) {
     FError = code;
+    FSystemError = code == MAC_ERROR_IO_WRITE || code == MAC_ERROR_IO_READ ? FFile.LastError() : 0;
   }
   return FError;
 }
@@ -68,6 +69,7 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
   }
   FFileName = outputFile;
   if (!FFile.Create(FFileName)) {
+    FSystemError = FFile.LastError();
     return MAC_ERROR_INVALID_OUTPUT_FILE;
   }
   // Loud 24-bit stereo can overflow the predictor's 32-bit sums. Up to level 4000 FFmpeg's decoders

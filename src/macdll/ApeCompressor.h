@@ -30,6 +30,8 @@ public:
   int Finish(const uint8_t* terminatingData, int terminatingBytes);
   // Abandons the file: closes and removes it.
   void Kill();
+  // The system's reason (an errno value) when a failure came from the file, otherwise 0.
+  int SystemError() const { return FSystemError; }
 
 private:
   static constexpr int64_t DescriptorBytes = 52;
@@ -51,6 +53,7 @@ private:
   TRawFile FFile;
   bool FStarted = false;
   int FError = MAC_ERROR_SUCCESS;  // the first failure; every later call reports it
+  int FSystemError = 0;
   int FLevel = 0;
   uint16_t FChannels = 0;
   uint16_t FBitsPerSample = 0;

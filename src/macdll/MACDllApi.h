@@ -43,7 +43,8 @@ using APE_COMPRESS_HANDLE = void*;
 using APE_DECOMPRESS_HANDLE = void*;
 using TMACProgressCallback = void (*)(int percentDone);
 
-// Error codes; the texts live with the binding.
+// Error codes; the texts live with the binding. A call that fails on a file (I/O read, I/O write,
+// invalid output file) leaves the system's reason in errno.
 enum : int {
   MAC_ERROR_SUCCESS = 0,
   MAC_ERROR_IO_READ = 1000,

@@ -1,5 +1,6 @@
 // The c_APECompress_* entry points: a handle is a TApeCompressor.
 
+#include <cerrno>
 #include <new>
 
 #include "macdll/ApeCompressor.h"
@@ -8,6 +9,14 @@
 namespace {
 
 TApeCompressor* Compressor(APE_COMPRESS_HANDLE handle) { return static_cast<TApeCompressor*>(handle); }
+
+// A call that failed on the file leaves the system's reason in errno for the caller.
+int Reported(const TApeCompressor& compressor, int result) {
+  if (result != MAC_ERROR_SUCCESS && compressor.SystemError() != 0) {
+    errno = compressor.SystemError();
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -27,7 +36,9 @@ MACDLL_EXPORT int c_APECompress_Start(APE_COMPRESS_HANDLE handle, const char* ou
   if (handle == nullptr) {
     return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
   }
-  return Compressor(handle)->Start(outputFile, waveFormat, maxAudioBytes, compressionLevel, headerData, headerBytes);
+  TApeCompressor& compressor = *Compressor(handle);
+  return Reported(compressor,
+                  compressor.Start(outputFile, waveFormat, maxAudioBytes, compressionLevel, headerData, headerBytes));
 }
 
 MACDLL_EXPORT unsigned char* c_APECompress_LockBuffer(APE_COMPRESS_HANDLE handle, int* bytesAvailable) {
@@ -42,11 +53,13 @@ MACDLL_EXPORT unsigned char* c_APECompress_LockBuffer(APE_COMPRESS_HANDLE handle
 // Full frames are coded as soon as they are complete, so there is nothing to defer when the caller
 // asks not to process yet.
 MACDLL_EXPORT int c_APECompress_UnlockBuffer(APE_COMPRESS_HANDLE handle, int bytesAdded, int /*process*/) {
-  return handle != nullptr ? Compressor(handle)->UnlockBuffer(bytesAdded) : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  return handle != nullptr ? Reported(*Compressor(handle), Compressor(handle)->UnlockBuffer(bytesAdded))
+                           : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
 }
 
 MACDLL_EXPORT int c_APECompress_AddData(APE_COMPRESS_HANDLE handle, unsigned char* data, int bytes) {
-  return handle != nullptr ? Compressor(handle)->AddData(data, bytes) : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  return handle != nullptr ? Reported(*Compressor(handle), Compressor(handle)->AddData(data, bytes))
+                           : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
 }
 
 MACDLL_EXPORT int c_APECompress_GetBufferBytesAvailable(APE_COMPRESS_HANDLE handle) {
@@ -57,7 +70,7 @@ MACDLL_EXPORT int c_APECompress_GetBufferBytesAvailable(APE_COMPRESS_HANDLE hand
 // not needed, since nothing of the source file beyond them is kept.
 MACDLL_EXPORT int c_APECompress_Finish(APE_COMPRESS_HANDLE handle, unsigned char* terminatingData,
                                        int terminatingBytes, int /*wavTerminatingBytes*/) {
-  return handle != nullptr ? Compressor(handle)->Finish(terminatingData, terminatingBytes)
+  return handle != nullptr ? Reported(*Compressor(handle), Compressor(handle)->Finish(terminatingData, terminatingBytes))
                            : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
 }
 

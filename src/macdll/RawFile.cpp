@@ -9,16 +9,22 @@
 
 TRawFile::~TRawFile() { Close(); }
 
+bool TRawFile::Failed() {
+  // A write that took nothing without saying why means the disk took no more.
+  FLastError = errno != 0 ? errno : ENOSPC;
+  return false;
+}
+
 bool TRawFile::Create(const std::string& fileName) {
   Close();
   FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return FHandle >= 0;
+  return FHandle >= 0 || Failed();
 }
 
 bool TRawFile::Open(const std::string& fileName, bool writable) {
   Close();
   FHandle = ::open(fileName.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-  return FHandle >= 0;
+  return FHandle >= 0 || Failed();
 }
 
 void TRawFile::Close() {
@@ -31,12 +37,13 @@ void TRawFile::Close() {
 bool TRawFile::WriteAt(int64_t offset, std::span<const uint8_t> bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
+    errno = 0;
     const ssize_t n = ::pwrite(FHandle, bytes.data() + done, bytes.size() - done, offset + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR) {
       continue;
     }
     if (n <= 0) {
-      return false;
+      return Failed();
     }
     done += static_cast<size_t>(n);
   }
@@ -50,7 +57,11 @@ bool TRawFile::ReadAt(int64_t offset, std::span<uint8_t> bytes) {
     if (n < 0 && errno == EINTR) {
       continue;
     }
-    if (n <= 0) {
+    if (n < 0) {
+      return Failed();
+    }
+    if (n == 0) {
+      FLastError = 0;  // the file is shorter: no system failure
       return false;
     }
     done += static_cast<size_t>(n);
@@ -58,7 +69,7 @@ bool TRawFile::ReadAt(int64_t offset, std::span<uint8_t> bytes) {
   return true;
 }
 
-bool TRawFile::Truncate(int64_t length) { return ::ftruncate(FHandle, length) == 0; }
+bool TRawFile::Truncate(int64_t length) { return ::ftruncate(FHandle, length) == 0 || Failed(); }
 
 int64_t TRawFile::Size() const {
   struct stat info {};

@@ -27,7 +27,12 @@ public:
   int64_t Size() const;
   // Moves `length` bytes from `from` to `to` inside the file (the ranges may overlap).
   bool Move(int64_t from, int64_t to, int64_t length);
+  // The system's reason for the last call that failed (an errno value), 0 when none has.
+  int LastError() const { return FLastError; }
 
 private:
+  bool Failed();
+
   int FHandle = -1;
+  int FLastError = 0;
 };

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
+#include <utility>
 
 #include "pipeline/ACS_Thread.h"
 #include "platform/StreamError.h"
@@ -228,7 +230,9 @@ void TACSOutput::EndWorker() {
     FActive = false;
     try {
       Done();
+      EndOutput(true);
     } catch (...) {
+      EndOutput(false);
     }
     FBusy = false;
   }
@@ -349,12 +353,17 @@ void TACSOutput::FlushInput() {
   }
 }
 
+void TACSOutput::EndOutput(bool) {}
+
 void TACSOutput::DonePath() {
   if (!FBusy) {
     return;
   }
   FActive = false;
   Done();
+  // A failure to keep the output (a full disk at the last flush) sends the run down the
+  // failure path, which gives the output up.
+  EndOutput(true);
   FBusy = false;
   if (FOnDone) {
     FOnDone(this);
@@ -368,6 +377,10 @@ void TACSOutput::FailurePath(const std::exception& error) {
       Done();
     } catch (...) {
     }
+  }
+  try {
+    EndOutput(false);
+  } catch (...) {
   }
   FActive = false;
   FBusy = false;
@@ -408,21 +421,37 @@ void TACSFileOut::RequireFileName() const {
   }
 }
 
-bool TACSFileOut::OpenTarget(bool canAppend) {
+void TACSFileOut::OpenTarget(bool canAppend) {
   RequireFileName();
+  FOutputName.clear();
+  FInPlace = false;
   if (FStreamAssigned) {
-    return false;
+    return;
   }
   std::error_code error;
   if (canAppend && FFileMode == foAppend && std::filesystem::exists(FFileName, error)) {
     OpenOwnStream(FFileName, fmOpenReadWriteExclusive);
-    return false;
+    FInPlace = true;
+    return;
   }
-  OpenOwnStream(FFileName, fmCreate);
-  return true;
+  FTransaction = std::make_unique<TOutputTransaction>(FFileName, FReplaceExisting);
+  FOwnedStream = std::make_unique<TFileStream>(::dup(FTransaction->Handle()), FFileName);
+  FStream = FOwnedStream.get();
 }
 
-void TACSFileOut::AbandonPrepare(bool inputStarted, bool createdFile) {
+std::string TACSFileOut::CreateTarget() {
+  FOutputName.clear();
+  FInPlace = false;
+  if (FFileName.empty()) {
+    return FFileName;
+  }
+  FTransaction = std::make_unique<TOutputTransaction>(FFileName, FReplaceExisting);
+  return FTransaction->TemporaryName();
+}
+
+std::string TACSFileOut::TargetName() const { return FTransaction ? FTransaction->TemporaryName() : FFileName; }
+
+void TACSFileOut::AbandonPrepare(bool inputStarted) {
   if (inputStarted) {
     try {
       FlushInput();
@@ -430,8 +459,16 @@ void TACSFileOut::AbandonPrepare(bool inputStarted, bool createdFile) {
     }
   }
   ReleaseStream();
-  if (createdFile) {
-    std::error_code ignored;
-    std::filesystem::remove(FFileName, ignored);
+  FTransaction.reset();
+  FInPlace = false;
+}
+
+void TACSFileOut::EndOutput(bool keep) {
+  std::unique_ptr<TOutputTransaction> transaction = std::move(FTransaction);
+  const bool inPlace = std::exchange(FInPlace, false);
+  if (transaction && keep) {
+    FOutputName = transaction->Commit();
+  } else if (inPlace && keep) {
+    FOutputName = FFileName;
   }
 }

@@ -21,6 +21,7 @@
 
 #include "pipeline/PcmFormat.h"
 #include "platform/Component.h"
+#include "platform/OutputTransaction.h"
 #include "platform/Streams.h"
 
 class EACSException : public std::runtime_error {
@@ -185,6 +186,8 @@ protected:
   virtual bool DoOutput(bool abort) = 0;
   virtual void Done() = 0;
   virtual void Prepare() = 0;
+  // After Done: the run's output is kept (a finished or stopped run) or given up (a failed one).
+  virtual void EndOutput(bool keep);
 
   // Steps 1 to 3 of every DoOutput: nothing to do while inactive, progress, abort. Returns true
   // when the caller should go on to read a chunk; otherwise `result` holds what to return.
@@ -232,12 +235,22 @@ protected:
   void ReleaseStream();
 };
 
+// A new file is written under a hidden temporary name in the folder of FileName and takes its
+// name only when the run has finished it (TOutputTransaction): a failed run leaves nothing, and
+// a file already there is replaced only by that rename, never written through.
 class TACSFileOut : public TACSStreamedOutput {
 public:
   const std::string& FileName() const { return FFileName; }
   void SetFileName(const std::string& value) { FFileName = value; }
   TFileOutputMode FileMode() const { return FFileMode; }
   virtual void SetFileMode(TFileOutputMode mode);
+  // True (the default): the finished output is renamed over a file of its name; false: that file
+  // is kept and the output takes the first free "name (2).ext", ...
+  bool ReplaceExisting() const { return FReplaceExisting; }
+  void SetReplaceExisting(bool value) { FReplaceExisting = value; }
+  // The name under which the last run left its file (read it once the run has ended); empty
+  // when it left none or wrote to a supplied stream.
+  const std::string& OutputName() const { return FOutputName; }
 
 protected:
   std::string FFileName;
@@ -245,10 +258,22 @@ protected:
 
   // "File name is not assigned." unless a stream was supplied.
   void RequireFileName() const;
-  // Opens the output of a run unless a stream was supplied: the existing file when appending is
-  // asked for and `canAppend`, otherwise a new or truncated file. True when the run created it.
-  bool OpenTarget(bool canAppend);
+  // Opens the output of a run unless a stream was supplied: the existing file itself when
+  // appending is asked for and `canAppend`, otherwise a new temporary file.
+  void OpenTarget(bool canAppend);
+  // For a sink whose library writes the file by name: creates the temporary file and returns the
+  // name to hand to the library.
+  std::string CreateTarget();
+  // The file being written: the temporary file, or FileName when it is extended in place.
+  std::string TargetName() const;
   // Undoes a Prepare that failed: flushes the input when it was started, releases the stream and
-  // removes a file the run created, so no half-made file is left behind.
-  void AbandonPrepare(bool inputStarted, bool createdFile);
+  // removes the temporary file, so no half-made file is left behind.
+  void AbandonPrepare(bool inputStarted);
+  void EndOutput(bool keep) override;
+
+private:
+  std::unique_ptr<TOutputTransaction> FTransaction;
+  bool FReplaceExisting = true;
+  bool FInPlace = false;  // this run extends FileName itself
+  std::string FOutputName;
 };

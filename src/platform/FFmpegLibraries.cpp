@@ -8,9 +8,12 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
+#include <libavutil/avutil.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/mem.h>
 #include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 }
@@ -19,15 +22,18 @@ namespace {
 
 #define KESTRUNE_AVUTIL_ENTRIES(typed, untyped)                                                            \
   typed(av_audio_fifo_alloc) typed(av_audio_fifo_free) typed(av_audio_fifo_read) typed(av_audio_fifo_size) \
-  typed(av_audio_fifo_write) typed(av_channel_layout_check) typed(av_channel_layout_compare)               \
+  typed(av_audio_fifo_write) typed(av_calloc) typed(av_channel_layout_check) typed(av_channel_layout_compare) \
   typed(av_channel_layout_copy) typed(av_channel_layout_default) typed(av_channel_layout_uninit)           \
-  typed(av_dict_copy) typed(av_dict_free) typed(av_dict_set) typed(av_frame_alloc) typed(av_frame_free)    \
+  typed(av_dict_copy) typed(av_dict_free) typed(av_dict_get) typed(av_dict_set) typed(av_fourcc_make_string) \
+  typed(av_frame_alloc) typed(av_frame_free) typed(av_get_bytes_per_sample) typed(av_get_packed_sample_fmt)    \
+  typed(av_sample_fmt_is_planar) typed(av_strerror)                                                          \
   typed(av_frame_get_buffer) typed(av_frame_unref) typed(av_log_set_level) typed(av_rescale)               \
   typed(av_rescale_q) typed(av_samples_set_silence)
 
 #define KESTRUNE_AVCODEC_ENTRIES(typed, untyped)                                                           \
   typed(av_packet_alloc) typed(av_packet_free) typed(av_packet_rescale_ts) typed(av_packet_unref)          \
   typed(av_parser_close) typed(av_parser_init) typed(av_parser_parse2) typed(avcodec_alloc_context3)       \
+  typed(avcodec_descriptor_get) typed(avcodec_get_name)                                                    \
   typed(avcodec_find_decoder) typed(avcodec_find_encoder) typed(avcodec_free_context) typed(avcodec_open2) \
   typed(avcodec_parameters_from_context) typed(avcodec_parameters_to_context) typed(avcodec_receive_frame) \
   typed(avcodec_receive_packet) typed(avcodec_send_frame) typed(avcodec_send_packet)
@@ -36,7 +42,7 @@ namespace {
   typed(av_find_best_stream) typed(av_interleaved_write_frame) typed(av_read_frame) typed(av_write_trailer) \
   typed(avformat_alloc_output_context2) typed(avformat_close_input) typed(avformat_find_stream_info)       \
   typed(avformat_free_context) typed(avformat_new_stream) typed(avformat_open_input)                       \
-  typed(avformat_write_header) typed(avio_closep) typed(avio_open)
+  typed(avformat_write_header) typed(avio_closep) typed(avio_open) typed(avio_size)
 
 #define KESTRUNE_SWRESAMPLE_ENTRIES(typed, untyped) \
   typed(swr_alloc_set_opts2) typed(swr_convert) typed(swr_free) typed(swr_get_out_samples) typed(swr_init)
@@ -121,6 +127,7 @@ int av_audio_fifo_size(AVAudioFifo* af) { return AVUTIL(av_audio_fifo_size)(af);
 int av_audio_fifo_write(AVAudioFifo* af, void** data, int nb_samples) {
   return AVUTIL(av_audio_fifo_write)(af, data, nb_samples);
 }
+void* av_calloc(size_t nmemb, size_t size) { return AVUTIL(av_calloc)(nmemb, size); }
 int av_channel_layout_check(const AVChannelLayout* channel_layout) {
   return AVUTIL(av_channel_layout_check)(channel_layout);
 }
@@ -138,6 +145,16 @@ int av_dict_copy(AVDictionary** dst, const AVDictionary* src, int flags) {
   return AVUTIL(av_dict_copy)(dst, src, flags);
 }
 void av_dict_free(AVDictionary** m) { AVUTIL(av_dict_free)(m); }
+AVDictionaryEntry* av_dict_get(const AVDictionary* m, const char* key, const AVDictionaryEntry* prev, int flags) {
+  return AVUTIL(av_dict_get)(m, key, prev, flags);
+}
+char* av_fourcc_make_string(char* buf, uint32_t fourcc) { return AVUTIL(av_fourcc_make_string)(buf, fourcc); }
+int av_get_bytes_per_sample(enum AVSampleFormat sample_fmt) { return AVUTIL(av_get_bytes_per_sample)(sample_fmt); }
+enum AVSampleFormat av_get_packed_sample_fmt(enum AVSampleFormat sample_fmt) {
+  return AVUTIL(av_get_packed_sample_fmt)(sample_fmt);
+}
+int av_sample_fmt_is_planar(enum AVSampleFormat sample_fmt) { return AVUTIL(av_sample_fmt_is_planar)(sample_fmt); }
+int av_strerror(int errnum, char* errbuf, size_t errbuf_size) { return AVUTIL(av_strerror)(errnum, errbuf, errbuf_size); }
 int av_dict_set(AVDictionary** pm, const char* key, const char* value, int flags) {
   return AVUTIL(av_dict_set)(pm, key, value, flags);
 }
@@ -166,6 +183,8 @@ int av_parser_parse2(AVCodecParserContext* s, AVCodecContext* avctx, uint8_t** p
   return AVCODEC(av_parser_parse2)(s, avctx, poutbuf, poutbuf_size, buf, buf_size, pts, dts, pos);
 }
 AVCodecContext* avcodec_alloc_context3(const AVCodec* codec) { return AVCODEC(avcodec_alloc_context3)(codec); }
+const AVCodecDescriptor* avcodec_descriptor_get(enum AVCodecID id) { return AVCODEC(avcodec_descriptor_get)(id); }
+const char* avcodec_get_name(enum AVCodecID id) { return AVCODEC(avcodec_get_name)(id); }
 const AVCodec* avcodec_find_decoder(enum AVCodecID id) { return AVCODEC(avcodec_find_decoder)(id); }
 const AVCodec* avcodec_find_encoder(enum AVCodecID id) { return AVCODEC(avcodec_find_encoder)(id); }
 void avcodec_free_context(AVCodecContext** avctx) { AVCODEC(avcodec_free_context)(avctx); }
@@ -210,6 +229,7 @@ int avformat_open_input(AVFormatContext** ps, const char* url, const AVInputForm
 int avformat_write_header(AVFormatContext* s, AVDictionary** options) { return AVFORMAT(avformat_write_header)(s, options); }
 int avio_closep(AVIOContext** s) { return AVFORMAT(avio_closep)(s); }
 int avio_open(AVIOContext** s, const char* url, int flags) { return AVFORMAT(avio_open)(s, url, flags); }
+int64_t avio_size(AVIOContext* s) { return AVFORMAT(avio_size)(s); }
 
 int swr_alloc_set_opts2(struct SwrContext** ps, AVChannelLayout* out_ch_layout, enum AVSampleFormat out_sample_fmt,
                         int out_sample_rate, AVChannelLayout* in_ch_layout, enum AVSampleFormat in_sample_fmt,

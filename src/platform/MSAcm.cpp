@@ -7,12 +7,12 @@
 #include <new>
 #include <span>
 
-#include "platform/AcmMpegDecoder.h"
+#include "platform/MediaDecoder.h"
 
 struct TAcmStream {
   WAVEFORMATEX Source{};
   WAVEFORMATEX Target{};
-  std::unique_ptr<TAcmMpegDecoder> Decoder;
+  std::unique_ptr<TMediaDecoder> Decoder;
   bool Drained = false;
 };
 
@@ -112,8 +112,8 @@ MMRESULT acmStreamOpen(HACMSTREAM* phas, HACMDRIVER, const WAVEFORMATEX* pwfxSrc
   }
   stream->Source = source;
   stream->Target = target;
-  stream->Decoder = TAcmMpegDecoder::Create(target.nChannels, target.nSamplesPerSec);
-  if (!stream->Decoder) {
+  stream->Decoder = std::make_unique<TMediaDecoder>();
+  if (!stream->Decoder->OpenMpegAudio(target.nChannels, target.nSamplesPerSec)) {
     return MMSYSERR_NOMEM;
   }
   *phas = stream.release();
@@ -165,19 +165,19 @@ MMRESULT acmStreamConvert(HACMSTREAM has, ACMSTREAMHEADER* pash, uint32_t fdwCon
     return MMSYSERR_INVALFLAG;
   }
   pash->fdwStatus &= ~ACMSTREAMHEADER_STATUSF_DONE;
-  TAcmMpegDecoder& decoder = *has->Decoder;
+  TMediaDecoder& decoder = *has->Decoder;
   const std::span<const uint8_t> source(pash->pbSrc, pash->cbSrcLength);
   const std::span<uint8_t> target(pash->pbDst, pash->cbDstLength);
   size_t used = 0;
-  size_t produced = decoder.TakeOutput(target);
+  size_t produced = decoder.Take(target);
   while (produced < target.size() && used < source.size()) {
     used += decoder.Feed(source.subspan(used));
-    produced += decoder.TakeOutput(target.subspan(produced));
+    produced += decoder.Take(target.subspan(produced));
   }
   if ((fdwConvert & ACM_STREAMCONVERTF_END) != 0 && used == source.size() && !has->Drained) {
-    decoder.Drain();
+    decoder.FeedEnd();
     has->Drained = true;
-    produced += decoder.TakeOutput(target.subspan(produced));
+    produced += decoder.Take(target.subspan(produced));
   }
   pash->cbSrcLengthUsed = static_cast<uint32_t>(used);
   pash->cbDstLengthUsed = static_cast<uint32_t>(produced);

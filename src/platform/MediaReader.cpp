@@ -12,28 +12,17 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
 }
 
 namespace {
 
 constexpr int64_t TicksPerSecond = 10000000;
-constexpr int OutputBytesPerSample = 2;
 
 struct TFormatCloser {
   void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
-struct TCodecFreer {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
 struct TPacketFreer {
   void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct TFrameFreer {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct TSwrFreer {
-  void operator()(SwrContext* context) const { swr_free(&context); }
 };
 
 TMediaResult OpenFailure(int error) {
@@ -47,6 +36,15 @@ TMediaResult OpenFailure(int error) {
     return MR_E_OUTOFMEMORY;
   }
   return MR_E_INVALID_FILE_FORMAT;
+}
+
+std::string OpenProblem(int error) {
+  if (error == AVERROR_INVALIDDATA || error == AVERROR_EOF) {
+    return "it is not a file FFmpeg can read, or it is damaged";
+  }
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(error, text, sizeof text);
+  return std::string("cannot open (") + text + ")";
 }
 
 }  // namespace
@@ -95,59 +93,46 @@ std::string MissingMediaDecoders() {
 
 struct TMediaStream::TImpl {
   std::string FileName;
+  TMediaOutput Output = moSixteenBit;
   std::unique_ptr<AVFormatContext, TFormatCloser> Format;
-  std::unique_ptr<AVCodecContext, TCodecFreer> Codec;
+  std::unique_ptr<TMediaDecoder> Decoder;
   std::unique_ptr<AVPacket, TPacketFreer> Packet{av_packet_alloc()};
-  std::unique_ptr<AVFrame, TFrameFreer> Frame{av_frame_alloc()};
-  std::unique_ptr<SwrContext, TSwrFreer> Swr;
   int StreamIndex = -1;
   TWaveFormatEx WaveFormat;
   int64_t Duration = 0;
-  // What the converter was set up for; a frame that differs sets it up again.
-  AVChannelLayout SwrLayout{};
-  int SwrFormat = -1;
-  int SwrRate = 0;
-  std::vector<uint8_t> Pending;  // converted bytes not yet delivered
-  size_t PendingStart = 0;
-  int64_t SkipFrames = 0;        // frames still to drop after a reposition
+  int64_t TotalFrames = 0;
+  bool LengthExact = false;  // the container states the playing length to the sample
+  std::string Problem;
+  int64_t SkipFrames = 0;     // frames still to drop after a reposition
   int64_t FramesDelivered = 0;
-  bool InputEnded = false;       // the demuxer has nothing more; the decoder is being drained
-  bool DecoderEnded = false;
-  bool ConverterFlushed = false;
+  bool InputEnded = false;    // the demuxer has nothing more; the decoder is being drained
 
-  ~TImpl() { av_channel_layout_uninit(&SwrLayout); }
-
-  TMediaResult Open(const std::string& fileName);
+  TMediaResult Open(const std::string& fileName, TMediaOutput output);
   void Close();
   TMediaResult FindAudioStream();
+  void MeasureLength(const AVStream& stream);
   TMediaResult Refill();
   TMediaResult ReadPacket();
-  TMediaResult Convert(const AVFrame* frame);
-  TMediaResult SetUpConverter(const AVFrame* frame, AVChannelLayout& input);
-  TMediaResult AppendConverted(const uint8_t** input, int inputFrames);
+  bool Opened() const { return Decoder != nullptr; }
   int FrameBytes() const { return WaveFormat.BlockAlign; }
+  // Frames that may still be delivered before the stated end; -1 when the length is not exact.
+  int64_t FramesLeft() const { return LengthExact ? std::max<int64_t>(TotalFrames - FramesDelivered, 0) : -1; }
 };
 
 void TMediaStream::TImpl::Close() {
-  Swr.reset();
-  Codec.reset();
+  Decoder.reset();
   Format.reset();
-  av_channel_layout_uninit(&SwrLayout);
-  SwrFormat = -1;
-  SwrRate = 0;
-  Pending.clear();
-  PendingStart = 0;
   SkipFrames = 0;
   FramesDelivered = 0;
   InputEnded = false;
-  DecoderEnded = false;
-  ConverterFlushed = false;
 }
 
-TMediaResult TMediaStream::TImpl::Open(const std::string& fileName) {
+TMediaResult TMediaStream::TImpl::Open(const std::string& fileName, TMediaOutput output) {
   SilenceFFmpegLog();
   Close();
-  if (!Packet || !Frame) {
+  Problem.clear();
+  Output = output;
+  if (!Packet) {
     return MR_E_OUTOFMEMORY;
   }
   AVFormatContext* format = nullptr;
@@ -158,11 +143,13 @@ TMediaResult TMediaStream::TImpl::Open(const std::string& fileName) {
   const int opened = avformat_open_input(&format, ("file:" + fileName).c_str(), nullptr, &options);
   av_dict_free(&options);
   if (opened < 0) {
+    Problem = OpenProblem(opened);
     return OpenFailure(opened);
   }
   Format.reset(format);
   if (avformat_find_stream_info(Format.get(), nullptr) < 0) {
     Close();
+    Problem = "it is not a file FFmpeg can read, or it is damaged";
     return MR_E_INVALID_FILE_FORMAT;
   }
   const TMediaResult found = FindAudioStream();
@@ -175,175 +162,105 @@ TMediaResult TMediaStream::TImpl::Open(const std::string& fileName) {
 }
 
 TMediaResult TMediaStream::TImpl::FindAudioStream() {
-  const AVCodec* decoder = nullptr;
-  const int index = av_find_best_stream(Format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-  if (index == AVERROR_STREAM_NOT_FOUND) {
+  // Any audio stream is taken, also one whose codec has no decoder, so the failure can name it.
+  const int index = av_find_best_stream(Format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (index < 0) {
+    Problem = "it holds no audio stream";
     return MS_E_NOSTREAM;
   }
-  if (index < 0 || decoder == nullptr) {
-    return MR_E_UNSUPPORTED_STREAM;
-  }
   AVStream* stream = Format->streams[index];
-  Codec.reset(avcodec_alloc_context3(decoder));
-  if (!Codec) {
-    return MR_E_OUTOFMEMORY;
+  auto decoder = std::make_unique<TMediaDecoder>();
+  if (!decoder->Open(*stream->codecpar, Output)) {
+    Problem = decoder->Problem();
+    return avcodec_find_decoder(stream->codecpar->codec_id) == nullptr ? MR_E_UNSUPPORTED_STREAM
+                                                                        : MR_E_INVALID_FILE_FORMAT;
   }
-  if (avcodec_parameters_to_context(Codec.get(), stream->codecpar) < 0 || avcodec_open2(Codec.get(), decoder, nullptr) < 0) {
-    return MR_E_UNSUPPORTED_STREAM;
-  }
-  const int channels = Codec->ch_layout.nb_channels;
-  const int rate = Codec->sample_rate;
-  if (channels <= 0 || rate <= 0) {
-    return MR_E_INVALID_FILE_FORMAT;
-  }
+  Decoder = std::move(decoder);
   for (unsigned i = 0; i < Format->nb_streams; ++i) {
     Format->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   }
   StreamIndex = index;
-  WaveFormat.FormatTag = 1;
-  WaveFormat.Channels = static_cast<uint16_t>(channels == 1 ? 1 : 2);
-  WaveFormat.SamplesPerSec = static_cast<uint32_t>(rate);
-  WaveFormat.BitsPerSample = 16;
-  WaveFormat.BlockAlign = static_cast<uint16_t>(WaveFormat.Channels * OutputBytesPerSample);
+  const TPcmFormat& pcm = Decoder->Format();
+  WaveFormat.FormatTag = pcm.Kind == TSampleKind::skFloat ? 3 : 1;
+  WaveFormat.Channels = static_cast<uint16_t>(pcm.Channels);
+  WaveFormat.SamplesPerSec = static_cast<uint32_t>(pcm.SampleRate);
+  WaveFormat.BitsPerSample = static_cast<uint16_t>(pcm.BitsPerSample);
+  WaveFormat.BlockAlign = static_cast<uint16_t>(pcm.BytesPerFrame());
   WaveFormat.AvgBytesPerSec = WaveFormat.SamplesPerSec * WaveFormat.BlockAlign;
-  if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-    Duration = av_rescale_q(stream->duration, stream->time_base, AVRational{1, static_cast<int>(TicksPerSecond)});
+  MeasureLength(*stream);
+  return MR_OK;
+}
+
+void TMediaStream::TImpl::MeasureLength(const AVStream& stream) {
+  if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
+    Duration = av_rescale_q(stream.duration, stream.time_base, AVRational{1, static_cast<int>(TicksPerSecond)});
   } else if (Format->duration != AV_NOPTS_VALUE && Format->duration > 0) {
     Duration = av_rescale(Format->duration, TicksPerSecond, AV_TIME_BASE);
   } else {
     Duration = 0;
   }
-  return MR_OK;
-}
-
-TMediaResult TMediaStream::TImpl::SetUpConverter(const AVFrame* frame, AVChannelLayout& input) {
-  AVChannelLayout output{};
-  av_channel_layout_default(&output, WaveFormat.Channels);
-  SwrContext* swr = nullptr;
-  const int made = swr_alloc_set_opts2(&swr, &output, AV_SAMPLE_FMT_S16, static_cast<int>(WaveFormat.SamplesPerSec), &input,
-                                       static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
-  Swr.reset(swr);
-  av_channel_layout_uninit(&output);
-  av_channel_layout_uninit(&SwrLayout);
-  SwrLayout = input;
-  input = AVChannelLayout{};
-  SwrFormat = frame->format;
-  SwrRate = frame->sample_rate;
-  if (made < 0 || swr_init(Swr.get()) < 0) {
-    Swr.reset();
-    return MR_E_DECODE_FAILED;
+  const int64_t rate = WaveFormat.SamplesPerSec;
+  TotalFrames = av_rescale(Duration, rate, TicksPerSecond);
+  // An MP4 file's sample tables and edit list give its exact length, encoder delay and padding
+  // left out; FFmpeg trims the delay itself, the padding at the end is trimmed here.
+  LengthExact = Output == moNative && stream.duration != AV_NOPTS_VALUE && stream.duration > 0 &&
+                std::strstr(Format->iformat->name, "mp4") != nullptr;
+  if (LengthExact) {
+    TotalFrames = av_rescale_q(stream.duration, stream.time_base, AVRational{1, static_cast<int>(rate)});
   }
-  return MR_OK;
-}
-
-TMediaResult TMediaStream::TImpl::AppendConverted(const uint8_t** input, int inputFrames) {
-  const int room = swr_get_out_samples(Swr.get(), inputFrames);
-  if (room < 0) {
-    return MR_E_DECODE_FAILED;
-  }
-  if (room == 0) {
-    return MR_OK;
-  }
-  const size_t used = Pending.size();
-  Pending.resize(used + static_cast<size_t>(room) * FrameBytes());
-  uint8_t* out = Pending.data() + used;
-  const int converted = swr_convert(Swr.get(), &out, room, input, inputFrames);
-  if (converted < 0) {
-    Pending.resize(used);
-    return MR_E_DECODE_FAILED;
-  }
-  Pending.resize(used + static_cast<size_t>(converted) * FrameBytes());
-  return MR_OK;
-}
-
-TMediaResult TMediaStream::TImpl::Convert(const AVFrame* frame) {
-  // A stream without a channel order gets the usual order for its channel count.
-  AVChannelLayout input{};
-  if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&frame->ch_layout) == 0) {
-    av_channel_layout_default(&input, frame->ch_layout.nb_channels);
-  } else if (av_channel_layout_copy(&input, &frame->ch_layout) < 0) {
-    return MR_E_OUTOFMEMORY;
-  }
-  if (!Swr || frame->format != SwrFormat || frame->sample_rate != SwrRate || av_channel_layout_compare(&input, &SwrLayout) != 0) {
-    const TMediaResult made = SetUpConverter(frame, input);
-    if (made != MR_OK) {
-      return made;
-    }
-  }
-  av_channel_layout_uninit(&input);
-  return AppendConverted(const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
 }
 
 TMediaResult TMediaStream::TImpl::ReadPacket() {
   if (InputEnded) {
-    // A decoder that asks for more after being drained has nothing more to give.
-    DecoderEnded = true;
     return MR_OK;
   }
   for (;;) {
     const int read = av_read_frame(Format.get(), Packet.get());
     if (read == AVERROR_EOF || read == AVERROR_INVALIDDATA) {
       InputEnded = true;
-      return avcodec_send_packet(Codec.get(), nullptr) < 0 ? MR_E_DECODE_FAILED : MR_OK;
+      return Decoder->Send(nullptr) ? MR_OK : MR_E_DECODE_FAILED;
     }
     if (read == AVERROR(EAGAIN)) {
       continue;
     }
     if (read < 0) {
+      Problem = "reading the file failed";
       return MR_E_READ_FAILED;
     }
     if (Packet->stream_index != StreamIndex) {
       av_packet_unref(Packet.get());
       continue;
     }
-    const int sent = avcodec_send_packet(Codec.get(), Packet.get());
-    av_packet_unref(Packet.get());
     // A damaged packet is dropped and decoding goes on with the next one.
-    if (sent < 0 && sent != AVERROR_INVALIDDATA) {
+    const bool sent = Decoder->Send(Packet.get());
+    av_packet_unref(Packet.get());
+    if (!sent) {
+      Problem = "decoding its audio stream failed";
       return MR_E_DECODE_FAILED;
     }
     return MR_OK;
   }
 }
 
-// Decodes until some converted bytes are pending or everything has been delivered.
+// Decodes until some PCM is pending or everything has been delivered.
 TMediaResult TMediaStream::TImpl::Refill() {
-  while (PendingStart >= Pending.size() && !ConverterFlushed) {
-    Pending.clear();
-    PendingStart = 0;
-    if (DecoderEnded) {
-      ConverterFlushed = true;
-      if (Swr) {
-        const TMediaResult drained = AppendConverted(nullptr, 0);
-        if (drained != MR_OK) {
-          return drained;
-        }
-      }
-      continue;
+  while (Decoder->PendingBytes() == 0 && !Decoder->Ended() && FramesLeft() != 0) {
+    bool wantsInput = false;
+    if (!Decoder->Receive(wantsInput)) {
+      Problem = Decoder->Problem();
+      return MR_E_DECODE_FAILED;
     }
-    const int received = avcodec_receive_frame(Codec.get(), Frame.get());
-    if (received == 0) {
-      const TMediaResult converted = Convert(Frame.get());
-      av_frame_unref(Frame.get());
-      if (converted != MR_OK) {
-        return converted;
+    if (wantsInput) {
+      if (InputEnded) {
+        // A decoder that asks for more after being drained has nothing more to give.
+        return MR_OK;
       }
-    } else if (received == AVERROR(EAGAIN)) {
       const TMediaResult read = ReadPacket();
       if (read != MR_OK) {
         return read;
       }
-    } else if (received == AVERROR_EOF) {
-      DecoderEnded = true;
-    } else if (received != AVERROR_INVALIDDATA) {
-      return MR_E_DECODE_FAILED;
     }
-    if (SkipFrames > 0 && PendingStart < Pending.size()) {
-      const int64_t available = static_cast<int64_t>((Pending.size() - PendingStart) / FrameBytes());
-      const int64_t dropped = std::min(available, SkipFrames);
-      SkipFrames -= dropped;
-      PendingStart += static_cast<size_t>(dropped) * FrameBytes();
-    }
+    SkipFrames -= Decoder->Drop(SkipFrames);
   }
   return MR_OK;
 }
@@ -352,33 +269,47 @@ TMediaStream::TMediaStream() : FImpl(std::make_unique<TImpl>()) {}
 
 TMediaStream::~TMediaStream() = default;
 
-TMediaResult TMediaStream::OpenFile(const std::string& fileName) { return FImpl->Open(fileName); }
+TMediaResult TMediaStream::OpenFile(const std::string& fileName, TMediaOutput output) {
+  return FImpl->Open(fileName, output);
+}
+
+const std::string& TMediaStream::Problem() const { return FImpl->Problem; }
 
 TMediaResult TMediaStream::GetFormat(TWaveFormatEx& format) const {
-  if (!FImpl->Codec) {
+  if (!FImpl->Opened()) {
     return MS_E_NOTINIT;
   }
   format = FImpl->WaveFormat;
   return MR_OK;
 }
 
+TPcmFormat TMediaStream::PcmFormat() const { return FImpl->Opened() ? FImpl->Decoder->Format() : TPcmFormat{}; }
+
 TMediaResult TMediaStream::GetDuration(int64_t& duration) const {
-  if (!FImpl->Codec) {
+  if (!FImpl->Opened()) {
     return MS_E_NOTINIT;
   }
   duration = FImpl->Duration;
   return MR_OK;
 }
 
+int64_t TMediaStream::TotalFrames() const { return FImpl->Opened() ? FImpl->TotalFrames : 0; }
+
+bool TMediaStream::LengthExact() const { return FImpl->Opened() && FImpl->LengthExact; }
+
 TMediaResult TMediaStream::Update(std::span<uint8_t> buffer, int32_t& filled, int64_t& startTime, int64_t& endTime) {
   filled = 0;
   TImpl& impl = *FImpl;
-  if (!impl.Codec) {
+  if (!impl.Opened()) {
     return MS_E_NOTINIT;
   }
-  const size_t capacity = buffer.size() / impl.FrameBytes() * impl.FrameBytes();
+  const size_t frameBytes = static_cast<size_t>(impl.FrameBytes());
+  size_t capacity = buffer.size() / frameBytes * frameBytes;
   if (capacity == 0) {
     return MR_E_INVALIDARG;
+  }
+  if (impl.FramesLeft() >= 0) {
+    capacity = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(capacity), impl.FramesLeft() * frameBytes));
   }
   size_t written = 0;
   while (written < capacity) {
@@ -386,13 +317,10 @@ TMediaResult TMediaStream::Update(std::span<uint8_t> buffer, int32_t& filled, in
     if (refilled != MR_OK) {
       return refilled;
     }
-    const size_t available = impl.Pending.size() - impl.PendingStart;
-    if (available == 0) {
+    const size_t n = impl.Decoder->Take(buffer.subspan(written, capacity - written));
+    if (n == 0) {
       break;
     }
-    const size_t n = std::min(available, capacity - written);
-    std::memcpy(buffer.data() + written, impl.Pending.data() + impl.PendingStart, n);
-    impl.PendingStart += n;
     written += n;
   }
   if (written == 0) {
@@ -400,7 +328,7 @@ TMediaResult TMediaStream::Update(std::span<uint8_t> buffer, int32_t& filled, in
   }
   const int64_t rate = impl.WaveFormat.SamplesPerSec;
   startTime = av_rescale(impl.FramesDelivered, TicksPerSecond, rate);
-  impl.FramesDelivered += static_cast<int64_t>(written / impl.FrameBytes());
+  impl.FramesDelivered += static_cast<int64_t>(written / frameBytes);
   endTime = av_rescale(impl.FramesDelivered, TicksPerSecond, rate);
   filled = static_cast<int32_t>(written);
   return MR_OK;
@@ -408,26 +336,38 @@ TMediaResult TMediaStream::Update(std::span<uint8_t> buffer, int32_t& filled, in
 
 bool TMediaStream::EndOfStream() {
   TImpl& impl = *FImpl;
-  if (!impl.Codec) {
+  if (!impl.Opened()) {
     return true;
   }
-  return impl.Refill() == MR_OK && impl.PendingStart >= impl.Pending.size();
+  return impl.FramesLeft() == 0 || (impl.Refill() == MR_OK && impl.Decoder->PendingBytes() == 0);
 }
 
 TMediaResult TMediaStream::SetPosition(int64_t time) {
-  TImpl& impl = *FImpl;
-  if (!impl.Codec) {
+  if (!FImpl->Opened()) {
     return MS_E_NOTINIT;
   }
-  // Reopening and decoding up to the frame is slower than a demuxer seek, but it is exact for
-  // every format, including the gapless start of an MP3 file.
-  const std::string fileName = impl.FileName;
-  const TMediaResult opened = impl.Open(fileName);
-  if (opened != MR_OK) {
-    return opened;
+  return SeekFrame(av_rescale(std::max<int64_t>(time, 0), FImpl->WaveFormat.SamplesPerSec, TicksPerSecond));
+}
+
+TMediaResult TMediaStream::SeekFrame(int64_t frame) {
+  TImpl& impl = *FImpl;
+  if (!impl.Opened()) {
+    return MS_E_NOTINIT;
   }
-  const int64_t frame = av_rescale(std::max<int64_t>(time, 0), impl.WaveFormat.SamplesPerSec, TicksPerSecond);
-  impl.SkipFrames = frame;
+  frame = std::max<int64_t>(frame, 0);
+  const int64_t current = impl.FramesDelivered + impl.SkipFrames;
+  // Decoding up to the frame is slower than a demuxer seek, but it is exact for every format,
+  // including the gapless start of an MP3 file: ahead it goes on from here, back it starts again.
+  if (frame < current) {
+    const std::string fileName = impl.FileName;
+    const TMediaResult opened = impl.Open(fileName, impl.Output);
+    if (opened != MR_OK) {
+      return opened;
+    }
+    impl.SkipFrames = frame;
+  } else {
+    impl.SkipFrames += frame - current;
+  }
   impl.FramesDelivered = frame;
   return MR_OK;
 }

@@ -1,14 +1,18 @@
 #pragma once
 
-// The reader layer: decodes the audio stream of a compressed file (MP3, WMA, anything FFmpeg
-// reads) to 16-bit PCM at the stream's own rate, one or two channels (more are mixed down to
-// stereo). Every operation answers with a result code; MediaErrorText gives the text of the
-// codes this layer makes itself.
+// The reader layer: demuxes the audio stream of a file FFmpeg reads and decodes it through the
+// media decoder, either to 16-bit PCM at the stream's own rate in one or two channels (more are
+// mixed down to stereo), or in the stream's own format. Every operation answers with a result
+// code; MediaErrorText gives the text of the codes this layer makes itself, Problem a sentence
+// on the last failure.
 
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+
+#include "pipeline/PcmFormat.h"
+#include "platform/MediaDecoder.h"
 
 using TMediaResult = uint32_t;
 
@@ -54,9 +58,16 @@ public:
   TMediaStream(const TMediaStream&) = delete;
   TMediaStream& operator=(const TMediaStream&) = delete;
 
-  TMediaResult OpenFile(const std::string& fileName);
+  TMediaResult OpenFile(const std::string& fileName, TMediaOutput output = moSixteenBit);
+  // Why the last open or decode failed, as the end of a sentence about the file: "it holds no
+  // audio stream", "its audio codec (dsd_lsbf) cannot be decoded".
+  const std::string& Problem() const;
   TMediaResult GetFormat(TWaveFormatEx& format) const;
+  TPcmFormat PcmFormat() const;
   TMediaResult GetDuration(int64_t& duration) const;
+  // The playing length in frames: exact when LengthExact, otherwise the container's estimate.
+  int64_t TotalFrames() const;
+  bool LengthExact() const;
   // Decodes whole frames into the buffer until it is full or the stream ends. `filled` is the
   // bytes written, `startTime` and `endTime` the times of its first and after its last frame.
   // MS_S_ENDOFSTREAM when nothing was left to decode.
@@ -65,6 +76,8 @@ public:
   bool EndOfStream();
   // The next Update starts at this time, sample-exact.
   TMediaResult SetPosition(int64_t time);
+  // The next Update starts at this frame.
+  TMediaResult SeekFrame(int64_t frame);
 
 private:
   struct TImpl;

@@ -119,6 +119,10 @@ struct TWMWriter::TImpl {
   std::vector<uint8_t> Carry;  // the bytes of an incomplete frame, completed by the next sample
   int64_t NextPts = 0;
   bool Writing = false;
+  std::string FileFailure;
+
+  // A failed file operation: remembers the system's reason and answers with `result`.
+  TWriterResult FailedOnFile(int code, TWriterResult result);
 
   ~TImpl();
   void Abandon();
@@ -131,6 +135,16 @@ struct TWMWriter::TImpl {
   TWriterResult DrainPackets();
   TWriterResult End();
 };
+
+TWriterResult TWMWriter::TImpl::FailedOnFile(int code, TWriterResult result) {
+  if (Output && Output->pb != nullptr && Output->pb->error < 0) {
+    code = Output->pb->error;  // the buffered write that failed first
+  }
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  FileFailure = text;
+  return result;
+}
 
 TWMWriter::TImpl::~TImpl() {
   if (Writing) {
@@ -219,12 +233,14 @@ TWriterResult TWMWriter::TImpl::Begin() {
     return result;
   }
   av_dict_copy(&Output->metadata, Metadata, 0);
-  if (avio_open(&Output->pb, ("file:" + FileName).c_str(), AVIO_FLAG_WRITE) < 0) {
+  FileFailure.clear();
+  if (const int opened = avio_open(&Output->pb, ("file:" + FileName).c_str(), AVIO_FLAG_WRITE); opened < 0) {
     Output.reset();
-    return NS_E_FILE_OPEN_FAILED;
+    return FailedOnFile(opened, NS_E_FILE_OPEN_FAILED);
   }
   Writing = true;
-  if (avformat_write_header(Output.get(), nullptr) < 0) {
+  if (const int written = avformat_write_header(Output.get(), nullptr); written < 0) {
+    FailedOnFile(written, NS_E_FILE_WRITE);
     Abandon();
     return NS_E_FILE_WRITE;
   }
@@ -265,8 +281,8 @@ TWriterResult TWMWriter::TImpl::DrainPackets() {
     }
     Packet->stream_index = 0;
     av_packet_rescale_ts(Packet.get(), Encoder->time_base, Output->streams[0]->time_base);
-    if (av_interleaved_write_frame(Output.get(), Packet.get()) < 0) {
-      return NS_E_FILE_WRITE;
+    if (const int written = av_interleaved_write_frame(Output.get(), Packet.get()); written < 0) {
+      return FailedOnFile(written, NS_E_FILE_WRITE);
     }
   }
 }
@@ -314,15 +330,16 @@ TWriterResult TWMWriter::TImpl::End() {
   if (result == WR_OK) {
     result = avcodec_send_frame(Encoder.get(), nullptr) < 0 ? NS_E_AUDIO_CODEC_ERROR : DrainPackets();
   }
-  if (result == WR_OK && av_write_trailer(Output.get()) < 0) {
-    result = NS_E_FILE_WRITE;
+  if (const int written = result == WR_OK ? av_write_trailer(Output.get()) : 0; written < 0) {
+    result = FailedOnFile(written, NS_E_FILE_WRITE);
   }
-  if (result == WR_OK && (avio_closep(&Output->pb) < 0)) {
-    result = NS_E_FILE_WRITE;
+  if (const int closed = result == WR_OK ? avio_closep(&Output->pb) : 0; closed < 0) {
+    result = FailedOnFile(closed, NS_E_FILE_WRITE);
   }
   Output.reset();
-  std::string ignored;
-  if (result == WR_OK && !Description.Empty() && !WriteAsfContentDescription(FileName, Description, ignored)) {
+  std::string failure;
+  if (result == WR_OK && !Description.Empty() && !WriteAsfContentDescription(FileName, Description, failure)) {
+    FileFailure = failure;
     result = NS_E_FILE_WRITE;
   }
   if (result != WR_OK) {
@@ -439,6 +456,8 @@ TWriterResult TWMWriter::WriteSample(uint32_t inputNumber, int64_t, uint32_t, co
 }
 
 TWriterResult TWMWriter::EndWriting() { return FImpl->End(); }
+
+const std::string& TWMWriter::FileFailure() const { return FImpl->FileFailure; }
 
 TWriterResult WMCreateWriter(std::unique_ptr<TWMWriter>& writer) {
   writer = std::make_unique<TWMWriter>();

@@ -62,6 +62,9 @@ public:
   // The time stamp is not used: the encoder counts the frames it receives.
   TWriterResult WriteSample(uint32_t inputNumber, int64_t sampleTime, uint32_t flags, const TNSSBuffer& sample);
   TWriterResult EndWriting();
+  // The system's reason for the last failure on the file ("No space left on device"); empty
+  // when no file operation failed.
+  const std::string& FileFailure() const;
 
 private:
   struct TImpl;

@@ -54,6 +54,12 @@ TFileStream::TFileStream(const std::string& fileName, TFileOpenMode mode) : FFil
   }
 }
 
+TFileStream::TFileStream(int handle, const std::string& fileName) : FFileName(fileName), FHandle(handle) {
+  if (FHandle < 0) {
+    Fail(fileName, "cannot open", errno != 0 ? errno : EBADF);
+  }
+}
+
 TFileStream::~TFileStream() {
   if (FHandle >= 0) {
     ::close(FHandle);

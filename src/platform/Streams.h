@@ -34,6 +34,8 @@ class TFileStream : public TStream {
 public:
   // Throws EStreamError naming the file and the reason.
   TFileStream(const std::string& fileName, TFileOpenMode mode);
+  // Takes over an open handle for reading and writing; `fileName` is the name messages give.
+  TFileStream(int handle, const std::string& fileName);
   ~TFileStream() override;
 
   int64_t Read(std::span<uint8_t> buffer) override;

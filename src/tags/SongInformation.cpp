@@ -1,11 +1,12 @@
 #include "tags/SongInformation.h"
 
-#include <cctype>
 #include <langinfo.h>
 #include <locale.h>
 
+#include "app/InputFormats.h"
 #include "platform/StreamError.h"
 #include "tags/APEtag.h"
+#include "tags/FFmpegMetadata.h"
 #include "tags/FLACfile.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
@@ -228,36 +229,39 @@ void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info)
   info.StreamInfo.Duration = flac.Duration();
 }
 
-bool HasFLACExtension(const std::string& fileName) {
-  const std::string name = BaseName(fileName);
-  if (name.size() < 5) {
-    return false;
-  }
-  std::string extension = name.substr(name.size() - 5);
-  for (char& c : extension) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return extension == ".flac";
+// FFmpeg reads the file by its name; the stream opened before only proves it is a readable file.
+void ReadMedia(TStream&, const std::string& fileName, SongInformation& info) { ReadMediaInformation(fileName, info); }
+
+using TFileReader = void (*)(TStream&, const std::string&, SongInformation&);
+
+template <void (*Read)(TStream&, SongInformation&)>
+void ByStream(TStream& file, const std::string&, SongInformation& info) {
+  Read(file, info);
 }
 
-using TFileReader = void (*)(TStream&, SongInformation&);
-
-// The reader for a file, chosen by the last character of its name.
+// The reader the input table names for the file's extension; nullptr for a name it does not know.
 TFileReader ReaderFor(const std::string& fileName) {
-  switch (std::toupper(static_cast<unsigned char>(fileName.back()))) {
-    case '3':
-      return ReadMP3;
-    case 'A':
-      return ReadWMA;
-    case 'G':
-      return ReadOgg;
-    case 'E':
-      return ReadAPE;
-    case 'V':
-      return ReadWAV;
-    default:
-      return nullptr;
+  const TInputFormat* format = InputFormatFor(fileName);
+  if (format == nullptr) {
+    return nullptr;
   }
+  switch (format->Reader) {
+    case irMP3:
+      return ByStream<ReadMP3>;
+    case irWMA:
+      return ByStream<ReadWMA>;
+    case irOgg:
+      return ByStream<ReadOgg>;
+    case irAPE:
+      return ByStream<ReadAPE>;
+    case irWAV:
+      return ByStream<ReadWAV>;
+    case irFLAC:
+      return ReadFLAC;
+    case irMedia:
+      return ReadMedia;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -268,19 +272,14 @@ SongInformation ReadSongInformation(const std::string& fileName) {
     return info;
   }
   const TFileReader reader = ReaderFor(fileName);
-  const bool flac = reader == nullptr && HasFLACExtension(fileName);
-  if (reader == nullptr && !flac) {
+  if (reader == nullptr) {
     info.Title = BaseName(fileName);
     return info;
   }
   try {
     TFileStream source(fileName, fmOpenRead);
     TReadCache file(source);
-    if (flac) {
-      ReadFLAC(file, fileName, info);
-    } else {
-      reader(file, info);
-    }
+    reader(file, fileName, info);
   } catch (const EStreamError&) {
     // An unreadable file shows what was read before the failure, or nothing.
   }

@@ -101,6 +101,8 @@ TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
   EXPECT_FALSE(options.chkVerify->isChecked());
   EXPECT_EQ(Items(options.cmbSampleFormat), QStringList({"As the input", "16-bit"}));
   EXPECT_EQ(options.cmbSampleFormat->currentIndex(), 0);
+  EXPECT_EQ(Items(options.cmbExistingFiles), QStringList({"Rename", "Skip", "Overwrite"}));
+  EXPECT_EQ(options.cmbExistingFiles->currentText(), "Rename");
   EXPECT_EQ(options.SpeedButton2->text(), "...");
   EXPECT_EQ(options.Edit1->text(), QString::fromStdString(DefaultOutputFolder()));
 }
@@ -113,12 +115,14 @@ TEST(OptionsFrmTest, ControlsEditTheSettingsAndShowWhatTheSettingsHold) {
   options.SpinEdit1->setValue(33);
   options.Edit1->setText("/music/out");
   options.cmbPlayList->setCurrentIndex(2);
+  options.cmbExistingFiles->setCurrentIndex(1);
   options.cmbCompressionLevel->setCurrentIndex(3);
   EXPECT_EQ(settings.Text(SettingNames::CBRBitrate), "320");
   EXPECT_TRUE(settings.Boolean(SettingNames::UseVBR));
   EXPECT_EQ(settings.Integer(SettingNames::OGGCompressionLevel), 33);
   EXPECT_EQ(settings.Text(SettingNames::ConvFilePath), "/music/out");
   EXPECT_EQ(settings.Integer(SettingNames::SavePlayList), 2);
+  EXPECT_EQ(settings.Text(SettingNames::ExistingFiles), "Skip");
   EXPECT_EQ(settings.Integer(SettingNames::APECompressionLevel), 3);
 
   settings.SetText(SettingNames::RipToFormat, "ogg");

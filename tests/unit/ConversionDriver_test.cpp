@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/IniFiles.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -151,7 +152,7 @@ TEST_F(ConversionDriverTest, StopDuringTheSecondRowFinishesItsFileAndStartsNoOth
   EXPECT_TRUE(result.Rows[1].Completed);
   EXPECT_TRUE(result.Rows[1].Stopped);
   EXPECT_FALSE(result.Rows[0].Stopped);
-  EXPECT_EQ(Recorder.Statuses[2], "Complete");
+  EXPECT_EQ(Recorder.Statuses[2], "Stopped");
   EXPECT_EQ(Recorder.Total, std::make_pair(1, 5));
   const auto partial = ReadFileBytes(Out() + "/02-T1.WAV");
   EXPECT_EQ(Le32At(partial, 40), partial.size() - 44);
@@ -188,15 +189,97 @@ TEST_F(ConversionDriverTest, UnreadableInputFailsItsRowWithoutAnOutput) {
   EXPECT_FALSE(fs::exists(Out() + "/01-J.WAV"));
 }
 
-TEST_F(ConversionDriverTest, AnInputIsNeverItsOwnOutput) {
+TEST_F(ConversionDriverTest, NoOutputReplacesAnInputOfTheBatchReadAlreadyOrNot) {
+  // Style 0 into the inputs' own folder, even with Overwrite: row 1 would write row 3's input
+  // (not read yet), row 2 row 1's (read already), row 4 its own, row 5 a hard link to row 1's.
   Settings.SetText(sn::ConvFilePath, Dir.Path().string());
   Settings.SetInteger(sn::OutputFileNameFormat, 0);
-  const std::string input = Wave16("01.WAV");
-  const auto before = ReadFileBytes(input);
-  const TBatchResult result = Driver.Convert({Row(input, "A")});
-  EXPECT_FALSE(result.Rows[0].Completed);
-  EXPECT_NE(result.Rows[0].Message.find("is the input file itself"), std::string::npos);
-  EXPECT_EQ(ReadFileBytes(input), before);
+  Settings.SetText(sn::ExistingFiles, "Overwrite");
+  const std::vector<std::string> inputs = {Wave16("02.WAV"), Wave16("03.WAV", 8820), Wave16("01.WAV", 2205),
+                                           Wave16("04.WAV", 1000)};
+  fs::create_hard_link(inputs[0], Dir.File("05.WAV"));
+  const std::vector<uint64_t> before = FileDigests(inputs);
+  const TBatchResult result = Driver.Convert({Row(inputs[0], "A"), Row(inputs[1], "B"), Row(inputs[2], "C"),
+                                              Row(inputs[3], "D"), Row(inputs[2], "E")});
+  EXPECT_TRUE(result.AllCompleted());
+  EXPECT_EQ(FileDigests(inputs), before);
+  EXPECT_EQ(FileDigests({Dir.File("05.WAV")})[0], before[0]);
+  std::vector<std::string> outputs;
+  for (const TRowResult& row : result.Rows) {
+    outputs.push_back(fs::path(row.Output).filename().string());
+  }
+  EXPECT_EQ(outputs, (std::vector<std::string>{"01 (2).WAV", "02 (2).WAV", "03 (2).WAV", "04 (2).WAV", "05 (2).WAV"}));
+  EXPECT_EQ(ReadFileBytes(Dir.File("03 (2).WAV")), ReadFileBytes(inputs[2]));
+}
+
+TEST_F(ConversionDriverTest, ExistingFilesAreRenamedAroundSkippedOrReplacedButNeverWrittenThroughALink) {
+  Settings.SetInteger(sn::OutputFileNameFormat, 1);
+  Settings.SetInteger(sn::SavePlayList, 1);
+  fs::create_directories(Out());
+  WriteFileBytes(Dir.File("outside.txt"), {'k', 'e', 'e', 'p'});
+  const auto prepare = [&] {
+    for (const auto& entry : fs::directory_iterator(Out())) {
+      fs::remove(entry.path());
+    }
+    WriteFileBytes(Out() + "/A.WAV", {'m', 'i', 'n', 'e'});
+    fs::create_symlink(Dir.File("outside.txt"), Out() + "/B.WAV");
+  };
+  const std::vector<TConversionRow> rows = {Row(Wave16("a.wav"), "A"), Row(Wave16("b.wav"), "B")};
+
+  prepare();
+  TBatchResult result = Driver.Convert(rows);
+  EXPECT_EQ(result.Rows[0].Output, Out() + "/A (2).WAV");
+  EXPECT_EQ(result.Rows[1].Output, Out() + "/B (2).WAV");
+  EXPECT_EQ(ReadFileBytes(Out() + "/A.WAV"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_EQ(ReadFileBytes(Out() + "/A (2).WAV"), ReadFileBytes(Dir.File("a.wav")));
+
+  prepare();
+  Settings.SetText(sn::ExistingFiles, "Skip");
+  result = Driver.Convert(rows);
+  EXPECT_TRUE(result.AllCompleted());
+  EXPECT_TRUE(result.Rows[0].Skipped && result.Rows[1].Skipped);
+  EXPECT_EQ(result.Rows[0].Output, Out() + "/A.WAV");
+  EXPECT_EQ(Recorder.Statuses[2], "Skipped");
+  EXPECT_EQ(ReadFileBytes(Out() + "/A.WAV"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_EQ(ReadFileBytes(result.PlaylistFile).size(), std::string("#EXTM3U\r\n").size());
+
+  prepare();
+  Settings.SetText(sn::ExistingFiles, "Overwrite");
+  result = Driver.Convert(rows);
+  EXPECT_EQ(result.Rows[0].Output, Out() + "/A.WAV");
+  EXPECT_EQ(ReadFileBytes(Out() + "/A.WAV"), ReadFileBytes(Dir.File("a.wav")));
+  EXPECT_EQ(result.Rows[1].Output, Out() + "/B (2).WAV");
+  EXPECT_TRUE(fs::is_symlink(Out() + "/B.WAV"));
+  EXPECT_EQ(ReadFileBytes(Dir.File("outside.txt")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+}
+
+TEST_F(ConversionDriverTest, PlaylistsListOnlyWrittenFilesKeepEarlierOnesAndReportFailures) {
+  Settings.SetInteger(sn::SavePlayList, 1);
+  const TBatchResult first = Driver.Convert({Row(Dir.File("missing.wav"), "M"), Row(Wave16("a.wav"), "A")});
+  const auto firstList = ReadFileBytes(first.PlaylistFile);
+  EXPECT_EQ(std::string(firstList.begin(), firstList.end()), "#EXTM3U\r\n#EXTINF:1,-A\r\n" + Out() + "/02-A.WAV\r\n");
+  const TBatchResult second = Driver.Convert({});
+  EXPECT_EQ(second.PlaylistFile, PlaylistBaseName(Out()) + " (2).m3u");
+  EXPECT_EQ(ReadFileBytes(first.PlaylistFile), firstList);
+
+  // A folder whose playlist name is too long for the system: the batch says why.
+  std::string folder = Dir.Path().string();
+  while (folder.size() < 4060) {
+    folder += "/" + std::string(std::min<size_t>(200, 4060 - folder.size()), 'f');
+  }
+  Settings.SetText(sn::ConvFilePath, folder);
+  const TBatchResult failed = Driver.Convert({});
+  EXPECT_TRUE(failed.PlaylistFile.empty());
+  EXPECT_NE(failed.PlaylistError.find("PlayList-"), std::string::npos);
+  EXPECT_NE(failed.PlaylistError.find("(File name too long)"), std::string::npos) << failed.PlaylistError;
+}
+
+TEST_F(ConversionDriverTest, AnInputThatIsNoFileSaysWhatItIs) {
+  fs::create_directories(Dir.File("x.mp3"));
+  fs::create_symlink("loop.wav", Dir.File("loop.wav"));
+  const TBatchResult result = Driver.Convert({Row(Dir.File("x.mp3"), "X"), Row(Dir.File("loop.wav"), "L")});
+  EXPECT_EQ(result.Rows[0].Message, Dir.File("x.mp3") + ": cannot open (it is a folder)");
+  EXPECT_EQ(result.Rows[1].Message, Dir.File("loop.wav") + ": cannot open (Too many levels of symbolic links)");
 }
 
 TEST_F(ConversionDriverTest, RowsWithTheSameNameGetNumberedCopies) {

@@ -30,9 +30,10 @@ TEST_F(KestruneCliApeTest, WavToApeAndBackIsBitExactAtEveryLevel) {
   for (int position = 0; position < 4; ++position) {
     SCOPED_TRACE(position);
     const std::string level = " --set APECompressionLevel=" + std::to_string(position);
-    const ToolResult encode = Cli("-q -f APE -o ape --name-style 1" + level + " stereo.wav");
+    // Each level's files replace the last level's.
+    const ToolResult encode = Cli("-q -f APE -o ape --name-style 1 --existing overwrite" + level + " stereo.wav");
     ASSERT_EQ(encode.ExitCode, 0) << encode.Output;
-    const ToolResult decode = Cli("-q -f WAV -o wav --name-style 1 ape/stereo.APE");
+    const ToolResult decode = Cli("-q -f WAV -o wav --name-style 1 --existing overwrite ape/stereo.APE");
     ASSERT_EQ(decode.ExitCode, 0) << decode.Output;
     EXPECT_EQ(ReadFileBytes(Work.File("wav/stereo.WAV")), stereo);
     const std::vector<uint8_t> image = ReadFileBytes(Work.File("ape/stereo.APE"));

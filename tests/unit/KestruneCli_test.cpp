@@ -81,7 +81,7 @@ TEST_F(KestruneCliTest, EveryFailureIsPrintedAndTheOtherFilesAreStillConverted) 
 
 TEST_F(KestruneCliTest, BadUsageExitsWithTwo) {
   for (const char* arguments : {"-f AAC a.wav", "--name-style 7 a.wav", "--bogus a.wav", "--set NoSuch=1 a.wav",
-                                "--set OGGCompressionLevel=5 a.wav", "-o", ""}) {
+                                "--existing keep a.wav", "--set OGGCompressionLevel=5 a.wav", "-o", ""}) {
     const ToolResult run = Cli(arguments);
     EXPECT_EQ(run.ExitCode, 2) << arguments << "\n" << run.Output;
   }

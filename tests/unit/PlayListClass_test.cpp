@@ -28,7 +28,7 @@ TEST(PlayListClass, M3UHasAnInfoLineAndAPathPerEntryWithCRLF) {
   TPlaylist playlist;
   playlist.AddEntry("/out/a.MP3", "Artist-Song", 245);
   playlist.AddEntry("/out/b.MP3", "Two\nLines", -1);
-  ASSERT_TRUE(playlist.SaveM3U(dir.File("list")));
+  ASSERT_EQ(playlist.SaveM3U(dir.File("list")), dir.File("list"));
   EXPECT_EQ(Text(dir.File("list")),
             "#EXTM3U\r\n#EXTINF:245,Artist-Song\r\n/out/a.MP3\r\n#EXTINF:-1,Two Lines\r\n/out/b.MP3\r\n");
 }
@@ -54,22 +54,31 @@ TEST(PlayListClass, PLSNameGetsAnExtensionOnlyWithoutDotPLS) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.PlS.pls")));
 }
 
-TEST(PlayListClass, PLSWritesEntriesInOrderAndKeepsOtherKeysOfAnExistingFile) {
+TEST(PlayListClass, PLSWritesEntriesInOrderAndNeverReplacesAnEarlierPlaylist) {
   TempDir dir;
   const std::string file = dir.File("p.pls");
-  WriteFileBytes(file, std::vector<uint8_t>{'[', 'x', ']', '\n', 'k', '=', 'v', '\n', '[', 'p', 'l', 'a', 'y', 'l',
-                                            'i', 's', 't', ']', '\n', 'V', 'e', 'r', 's', 'i', 'o', 'n', '=', '2', '\n'});
+  WriteFileBytes(file, {'o', 'l', 'd'});
   TPlaylist playlist;
   playlist.AddEntry("/o/1.WAV", "-One", 3);
   playlist.AddEntry("/o/2.WAV", "-Two", 4);
-  playlist.SavePLS(file);
-  EXPECT_EQ(Text(file),
-            "[x]\nk=v\n[playlist]\nVersion=2\nFile1=/o/1.WAV\nTitle1=-One\nLength1=3\n"
-            "File2=/o/2.WAV\nTitle2=-Two\nLength2=4\nNumberOfEntries=2\n");
+  EXPECT_EQ(playlist.SavePLS(file), dir.File("p (2).pls"));
+  EXPECT_EQ(playlist.SaveM3U(file), dir.File("p (3).pls"));
+  EXPECT_EQ(Text(file), "old");
+  EXPECT_EQ(Text(dir.File("p (2).pls")),
+            "[playlist]\r\nFile1=/o/1.WAV\r\nTitle1=-One\r\nLength1=3\r\n"
+            "File2=/o/2.WAV\r\nTitle2=-Two\r\nLength2=4\r\nNumberOfEntries=2\r\n");
+  // Nothing but the playlists: the temporary files went with their renames.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
 }
 
-TEST(PlayListClass, UnwritablePlaylistIsIgnored) {
+TEST(PlayListClass, UnwritablePlaylistFailsNamingTheFileAndTheReason) {
   TPlaylist playlist;
-  EXPECT_TRUE(playlist.SaveM3U("/nonexistent-folder/x.m3u"));
-  EXPECT_TRUE(playlist.SavePLS("/nonexistent-folder/x.pls"));
+  for (const std::string& name : {std::string("/nonexistent-folder/x.m3u"), std::string("/nonexistent-folder/x.pls")}) {
+    try {
+      name.ends_with(".m3u") ? playlist.SaveM3U(name) : playlist.SavePLS(name);
+      ADD_FAILURE() << name << " was written";
+    } catch (const std::exception& error) {
+      EXPECT_EQ(std::string(error.what()), name + ": cannot create (No such file or directory)");
+    }
+  }
 }

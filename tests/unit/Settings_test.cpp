@@ -29,6 +29,7 @@ TEST(Settings, FreshUserGetsEveryDefault) {
   EXPECT_EQ(settings.Integer(sn::OGGCompressionLevel), 75);
   EXPECT_EQ(settings.Text(sn::APECompressionLevel), "NORMAL");
   EXPECT_EQ(settings.Text(sn::SavePlayList), "None");
+  EXPECT_EQ(settings.Text(sn::ExistingFiles), "Rename");
   EXPECT_EQ(settings.Text(sn::WMABitrate), "j");
   EXPECT_EQ(settings.Text(sn::CBRBitrate), "192");
   EXPECT_EQ(settings.Text(sn::MinBitrate), "128");
@@ -142,8 +143,8 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "OutputPattern", "ExtensionCase",
-      "KeepFolders", "PlaylistPaths", "RunPath"};
+      "SavePlayList", "ExistingFiles", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "OutputPattern",
+      "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");

@@ -46,6 +46,7 @@ protected:
 private:
   void StartCompressor();
   void PlaceChunk(int32_t count);
+  [[noreturn]] void FailCall(const std::string& call, int code, int systemError) const;
 
   int32_t FCompressionLevel = 2000;
   int32_t FMaxAudioBytes = -1;

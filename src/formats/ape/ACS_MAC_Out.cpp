@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "formats/ape/ACS_MAC.h"
@@ -17,6 +18,15 @@ TMACOut::TMACOut() {
 
 TMACOut::~TMACOut() { EndWorker(); }
 
+void TMACOut::FailCall(const std::string& call, int code, int systemError) const {
+  // A failure on the file says which file and why; the library's code alone says neither.
+  if (systemError != 0 && (code == MAC_ERROR_IO_WRITE || code == MAC_ERROR_IO_READ || code == MAC_ERROR_INVALID_OUTPUT_FILE)) {
+    throw EACSException(FFileName + ": " + (code == MAC_ERROR_IO_READ ? "cannot read" : "cannot write") + " (" +
+                        std::strerror(systemError) + ")");
+  }
+  throw EACSException(call + " Error: " + std::to_string(code) + " (" + MACDllErrorText(code) + ")");
+}
+
 void TMACOut::SetCompressionLevel(int32_t value) {
   FCompressionLevel = (value == 1000 || value == 2000 || value == 3000 || value == 4000) ? value : 2000;
 }
@@ -32,7 +42,12 @@ void TMACOut::StartCompressor() {
   }
   FAPECompress = std::make_unique<TAPECompress>();
   MACDll::FillWaveFormatEx(&FWaveFormat, input.GetSampleRate(), bits, channels);
-  const int result = FAPECompress->Start(FFileName, &FWaveFormat, FMaxAudioBytes, FCompressionLevel, nullptr, -1);
+  errno = 0;
+  const int result = FAPECompress->Start(TargetName(), &FWaveFormat, FMaxAudioBytes, FCompressionLevel, nullptr, -1);
+  const int systemError = errno;
+  if (result == MAC_ERROR_INVALID_OUTPUT_FILE && systemError != 0) {
+    FailCall("APECompress.Start", result, systemError);
+  }
   if (result != 0) {
     throw EACSException("Error starting APECompress.\r\n" + MACDllErrorText(result));
   }
@@ -42,17 +57,16 @@ void TMACOut::Prepare() {
   if (FFileName.empty()) {
     throw EACSException("File name is not assigned.");
   }
-  Input()->Init();
-  FEndOfInput = false;
+  bool inputStarted = false;
   try {
+    CreateTarget();
+    Input()->Init();
+    inputStarted = true;
+    FEndOfInput = false;
     StartCompressor();
   } catch (...) {
-    // Destroying an unfinished compressor removes the file it had begun.
     FAPECompress.reset();
-    try {
-      FlushInput();
-    } catch (...) {
-    }
+    AbandonPrepare(inputStarted);
     throw;
   }
 }
@@ -64,13 +78,16 @@ void TMACOut::PlaceChunk(int32_t count) {
     unsigned char* target = FAPECompress->LockBuffer(available);
     if (target == nullptr || available <= 0) {
       // The library has failed before; unlocking nothing makes it say why.
-      throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(FAPECompress->UnlockBuffer(0)));
+      errno = 0;
+      const int result = FAPECompress->UnlockBuffer(0);
+      FailCall("APECompress.UnlockBuffer", result, errno);
     }
     const int32_t n = std::min<int32_t>(available, count - placed);
     std::memcpy(target, FBlockBuffer.data() + placed, static_cast<size_t>(n));
+    errno = 0;
     const int result = FAPECompress->UnlockBuffer(n);
     if (result != 0) {
-      throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(result));
+      FailCall("APECompress.UnlockBuffer", result, errno);
     }
     placed += n;
   }
@@ -98,14 +115,23 @@ void TMACOut::Done() {
     FlushInput();
     return;
   }
+  errno = 0;
   const int finished = FAPECompress->Finish(nullptr, 0, 0);
+  const int finishError = errno;
   FAPECompress.reset();
   FlushInput();
   // A file the library could not complete is gone; saying so beats tagging nothing.
+  if (finished != 0 && finishError != 0) {
+    FailCall("APECompress.Finish", finished, finishError);
+  }
   if (finished != 0) {
     throw EAPEException(finished);
   }
-  MACDll::TagFileSimple(FFileName.c_str(), FId3TagArtist.c_str(), FId3TagAlbum.c_str(), FId3TagTitle.c_str(),
-                        FId3TagComment.c_str(), FId3TagGenre.c_str(), FId3TagYear.c_str(), FId3TagTrack.c_str(), 1,
-                        0);
+  errno = 0;
+  const int tagged = MACDll::TagFileSimple(TargetName().c_str(), FId3TagArtist.c_str(), FId3TagAlbum.c_str(),
+                                           FId3TagTitle.c_str(), FId3TagComment.c_str(), FId3TagGenre.c_str(),
+                                           FId3TagYear.c_str(), FId3TagTrack.c_str(), 1, 0);
+  if (tagged != 0) {
+    FailCall("TagFileSimple", tagged, errno);
+  }
 }

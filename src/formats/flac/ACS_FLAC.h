@@ -72,6 +72,9 @@ private:
   bool FEndOfInput = false;
   int32_t FBitsPerSample = 16;
   int32_t FChannels = 2;
+  // Why the write callback last failed (the file and the system's reason); the library itself
+  // only learns that it did.
+  std::string FWriteFailure;
 };
 
 class TFLACIn : public TACSFileIn {

@@ -43,12 +43,16 @@ std::string InitFailureReason(FLAC__StreamEncoderInitStatus status, const TFLACO
 struct TFLACOutCallbacks {
   static FLAC__StreamEncoderWriteStatus Write(const FLAC__StreamEncoder*, const FLAC__byte buffer[], size_t bytes,
                                               uint32_t, uint32_t, void* client) {
+    auto* sink = static_cast<TFLACOut*>(client);
     try {
-      static_cast<TFLACOut*>(client)->FStream->Write(std::span<const uint8_t>(buffer, bytes));
+      sink->FStream->Write(std::span<const uint8_t>(buffer, bytes));
       return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    } catch (const std::exception& error) {
+      sink->FWriteFailure = error.what();
     } catch (...) {
-      return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+      sink->FWriteFailure = sink->FFileName + ": cannot write";
     }
+    return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
   }
 
   static FLAC__StreamEncoderSeekStatus Seek(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* client) {
@@ -148,6 +152,9 @@ void TFLACOut::StartEncoder() {
   const FLAC__StreamEncoderInitStatus status =
       lib.FLAC__stream_encoder_init_stream(encoder, &TFLACOutCallbacks::Write, &TFLACOutCallbacks::Seek,
                                            &TFLACOutCallbacks::Tell, &TFLACOutCallbacks::Metadata, this);
+  if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK && !FWriteFailure.empty()) {
+    throw EACSException(FWriteFailure);
+  }
   if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
     throw EACSException(std::string(InitFailedMessage) + " " + InitFailureReason(status, *this, *Input()));
   }
@@ -157,11 +164,11 @@ void TFLACOut::StartEncoder() {
 }
 
 void TFLACOut::Prepare() {
-  bool createdFile = false;
   bool inputStarted = false;
   try {
-    createdFile = OpenTarget(false);
+    OpenTarget(false);
     FEndOfInput = false;
+    FWriteFailure.clear();
     FEncoder.reset(FLACLibrary().FLAC__stream_encoder_new());
     if (!FEncoder) {
       throw EACSException(InitFailedMessage);
@@ -172,7 +179,7 @@ void TFLACOut::Prepare() {
     StartEncoder();
   } catch (...) {
     FEncoder.reset();
-    AbandonPrepare(inputStarted, createdFile);
+    AbandonPrepare(inputStarted);
     throw;
   }
 }
@@ -215,7 +222,7 @@ bool TFLACOut::DoOutput(bool abort) {
   }
   const auto frames = static_cast<uint32_t>(samples / static_cast<size_t>(FChannels));
   if (!FLACLibrary().FLAC__stream_encoder_process_interleaved(AsEncoder(FEncoder.get()), FSamples.data(), frames)) {
-    throw EACSException("Failed to encode data.");
+    throw EACSException(FWriteFailure.empty() ? std::string("Failed to encode data.") : FWriteFailure);
   }
   return true;
 }
@@ -228,7 +235,7 @@ void TFLACOut::FinishEncoder() {
   const bool finished = FLACLibrary().FLAC__stream_encoder_finish(AsEncoder(FEncoder.get()));
   FEncoder.reset();
   if (!finished) {
-    throw EACSException(FFileName + ": the FLAC stream could not be completed");
+    throw EACSException(FWriteFailure.empty() ? FFileName + ": the FLAC stream could not be completed" : FWriteFailure);
   }
 }
 

@@ -94,10 +94,9 @@ std::string TMP3Out::DescribeSettings(TACSInput& input) const {
 }
 
 void TMP3Out::Prepare() {
-  bool createdFile = false;
   bool inputStarted = false;
   try {
-    createdFile = OpenTarget(false);
+    OpenTarget(false);
     TACSInput& input = *Input();
     input.Init();
     inputStarted = true;
@@ -120,7 +119,7 @@ void TMP3Out::Prepare() {
   } catch (...) {
     FEncoder.reset();
     FOutputBuffer = {};
-    AbandonPrepare(inputStarted, createdFile);
+    AbandonPrepare(inputStarted);
     throw;
   }
 }

@@ -139,10 +139,9 @@ void TVorbisOut::WriteHeaders() {
 }
 
 void TVorbisOut::Prepare() {
-  bool createdFile = false;
   bool inputStarted = false;
   try {
-    createdFile = OpenTarget(true);
+    OpenTarget(true);
     Input()->Init();
     inputStarted = true;
     if (FFileMode == foAppend) {
@@ -159,7 +158,7 @@ void TVorbisOut::Prepare() {
     WriteHeaders();
   } catch (...) {
     ReleaseEncoder();
-    AbandonPrepare(inputStarted, createdFile);
+    AbandonPrepare(inputStarted);
     throw;
   }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// WAV files: the source reads PCM, IMA ADPCM and MS ADPCM, and MPEG data converted whole to PCM
-// at open; the sink writes PCM or IMA ADPCM and can append to an existing file of the same format.
+// WAV files: the source reads PCM, IMA ADPCM and MS ADPCM, and MPEG data decoded to PCM while it
+// is read; the sink writes PCM or IMA ADPCM and can append to an existing file of the same format.
 
 #include <array>
 #include <memory>
@@ -17,7 +17,7 @@ public:
   // The largest ADPCM block read; its decoded output fits the decode buffer for both kinds.
   static constexpr int32_t MaxBlockAlign = 4096;
 
-  TWaveIn() = default;
+  TWaveIn();
   ~TWaveIn() override;
 
   int32_t GetData(std::span<uint8_t> buffer) override;
@@ -42,8 +42,6 @@ protected:
   std::array<TMsCoefPair, 32> FMsCoefs{};
   std::array<TMsChannelState, 2> FMsState{};
   uint16_t FDataOffset = 0;
-  std::unique_ptr<TMemoryStream> FConvertedStream;
-  TStream* FSavedStream = nullptr;
 
 private:
   void ReadWaveHeader();
@@ -60,8 +58,13 @@ private:
   int32_t DeliverDecoded(int32_t samples);
 
   // MPEG data (ACS_Wave_InAcm.cpp)
-  void OpenConverted();
-  void CloseConverted();
+  struct TAcmDecode;
+  void OpenAcm(uint32_t sourceBytesPerSecond);
+  void StartAcm(int64_t skipFrames);
+  int32_t RefillAcm();
+  int32_t DecodeAcm();
+  void CloseAcm();
+  std::unique_ptr<TAcmDecode> FAcm;
 
   std::array<uint8_t, MaxBlockAlign> FBlockArea{};
   std::array<int16_t, DecodeBufferSize / 2> FDecodedSamples{};

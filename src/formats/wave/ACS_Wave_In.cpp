@@ -3,8 +3,6 @@
 
 #include "formats/wave/ACS_Wave.h"
 
-TWaveIn::~TWaveIn() = default;
-
 bool TWaveIn::FormatIsSound(const TWaveHeaderInfo& info) const {
   if (info.Damaged || info.Channels < 1 || info.Channels > 2 || info.SampleRate == 0 || info.BlockAlign == 0) {
     return false;
@@ -47,11 +45,15 @@ void TWaveIn::ReadWaveHeader() {
     FValid = false;
     return;
   }
-  if (FWavType == wtDVIADPCM || FWavType == wtMSADPCM) {
+  if (FWavType == wtDVIADPCM || FWavType == wtMSADPCM || FWavType == wtACM) {
     const bool sizeKnown = info.DataSize != 0 && info.DataSize != 0xFFFFFFFFu;
     FDataEnd = sizeKnown ? std::min<int64_t>(info.DataOffset + static_cast<int64_t>(info.DataSize), FStream->Size())
                          : FStream->Size();
-    FValid = AdpcmLayoutIsSound(info);
+    if (FWavType == wtACM) {
+      OpenAcm(info.AvgBytesPerSec);
+    } else {
+      FValid = AdpcmLayoutIsSound(info);
+    }
     return;
   }
   if (FWavType == wtPCM) {
@@ -67,7 +69,7 @@ void TWaveIn::ReadWaveHeader() {
 
 void TWaveIn::OpenFile() {
   if (FOpenCount == 0) {
-    CloseConverted();  // left behind when Reset dropped the open count
+    CloseAcm();  // left behind when Reset dropped the open count
     FValid = true;
     FWavType = wtUnsupported;
     if (!FStreamAssigned && !OpenOwnStream(FFileName)) {
@@ -89,7 +91,6 @@ void TWaveIn::OpenFile() {
           OpenAdpcm();
           break;
         case wtACM:
-          OpenConverted();
           break;
         default:
           FValid = false;
@@ -102,7 +103,7 @@ void TWaveIn::OpenFile() {
 
 void TWaveIn::CloseFile() {
   if (FOpenCount == 1) {
-    CloseConverted();
+    CloseAcm();
     ReleaseStream();
   }
   if (FOpenCount > 0) {
@@ -120,8 +121,11 @@ bool TWaveIn::Seek(int64_t sampleNumber) {
     int64_t position = -1;
     switch (FWavType) {
       case wtPCM:
-      case wtACM:  // the converted image is PCM, so a frame has a place in it
         position = sampleNumber * (FBPS / 8) * FChan + FDataOffset;
+        break;
+      case wtACM:  // decoded again from the start, up to the frame
+        StartAcm(sampleNumber);
+        positioned = true;
         break;
       case wtDVIADPCM:
         if (FDviSamplesPerBlock > 0) {

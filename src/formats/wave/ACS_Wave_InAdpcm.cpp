@@ -56,6 +56,8 @@ int32_t TWaveIn::Refill() {
         return 0;
       }
       return FWavType == wtDVIADPCM ? ReadDviBlock() : ReadMsBlock();
+    case wtACM:
+      return RefillAcm();
     default:
       return RefillPcm();
   }

@@ -54,10 +54,9 @@ bool TWaveOut::ReadAppendHeader() {
 void TWaveOut::Prepare() {
   FEndOfInput = false;
   FAppending = false;
-  bool createdFile = false;
   bool inputStarted = false;
   try {
-    createdFile = OpenTarget(true);
+    OpenTarget(true);
     Input()->Init();
     inputStarted = true;
     if (FFileMode == foAppend && FStream->Size() > 0) {
@@ -85,7 +84,7 @@ void TWaveOut::Prepare() {
       FStream->Write(BuildPcmHeader(format, input.Size()));
     }
   } catch (...) {
-    AbandonPrepare(inputStarted, createdFile);
+    AbandonPrepare(inputStarted);
     throw;
   }
 }

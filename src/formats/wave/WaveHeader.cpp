@@ -92,6 +92,7 @@ bool TakeFormat(TWaveHeaderInfo& info, const uint8_t* body, uint32_t bodySize) {
   info.FormatTag = Le16(body);
   info.Channels = Le16(body + 2);
   info.SampleRate = Le32(body + 4);
+  info.AvgBytesPerSec = Le32(body + 8);
   info.BlockAlign = Le16(body + 12);
   info.BitsPerSample = Le16(body + 14);
   if (bodySize < 16) {

@@ -20,6 +20,7 @@ struct TWaveHeaderInfo {
   uint16_t FormatTag = 0;
   uint16_t Channels = 0;
   uint32_t SampleRate = 0;
+  uint32_t AvgBytesPerSec = 0;
   uint16_t BlockAlign = 0;
   uint16_t BitsPerSample = 0;
   uint16_t SamplesPerBlock = 0;

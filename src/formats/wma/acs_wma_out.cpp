@@ -123,9 +123,17 @@ void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
   }
 }
 
-void TWMA_Out::StartWriter() {
+std::string TWMA_Out::WriterReason(TWriterResult result) const {
+  // The system's own words for a failure on the file say more than the writer's code.
+  if (FWriter && !FWriter->FileFailure().empty()) {
+    return FWriter->FileFailure();
+  }
+  return Reason(result);
+}
+
+void TWMA_Out::StartWriter(const std::string& target) {
   const std::shared_ptr<const TWMProfile> profile = LoadProfile(FProfileFile);
-  const TWriterResult created = CreateWriter(FFileName, profile);
+  const TWriterResult created = CreateWriter(target, profile);
   if (created != WR_OK) {
     Log("Could not create the Writer for file " + FFileName + " (hr=0x" + Hex8(created) + ").\r\n");
   }
@@ -140,7 +148,7 @@ void TWMA_Out::StartWriter() {
   const TWriterResult begun = FWriter->BeginWriting();
   if (begun != WR_OK) {
     Log(BeginWritingFailure(begun));
-    throw EACSException(FFileName + ": cannot begin writing (" + Reason(begun) + ")");
+    throw EACSException(FFileName + ": cannot begin writing (" + WriterReason(begun) + ")");
   }
 }
 
@@ -149,28 +157,25 @@ void TWMA_Out::Prepare() {
   FSampleTime = 0;
   FWriteFailed = false;
   try {
+    const std::string target = CreateTarget();
     TACSInput& input = *Input();
     FSampleRate = input.GetSampleRate();
     FChannels = input.GetChannels();
     FBitsPerSample = input.GetBitsPerSample();
     FFrameBytes = FChannels * FBitsPerSample / 8;
     FChunk.resize(static_cast<size_t>(FFrameBytes) * ChunkRate);
-    StartWriter();
+    StartWriter(target);
   } catch (...) {
-    // A writer that never began has created no file; one that did removes it when released.
     FHeaderInfo = nullptr;
     FWriter.reset();
-    try {
-      FlushInput();
-    } catch (...) {
-    }
+    AbandonPrepare(true);
     throw;
   }
 }
 
 void TWMA_Out::FailWriting(TWriterResult result) {
   FWriteFailed = true;
-  throw EACSException(FFileName + ": writing the WMA file failed (" + Reason(result) + ")");
+  throw EACSException(FFileName + ": writing the WMA file failed (" + WriterReason(result) + ")");
 }
 
 bool TWMA_Out::DoOutput(bool abort) {
@@ -214,10 +219,11 @@ void TWMA_Out::Done() {
     }
   }
   Log("Recompression finished.\r\n");
+  const std::string reason = ended != WR_OK ? WriterReason(ended) : std::string();
   FHeaderInfo = nullptr;
   FWriter.reset();
   FlushInput();
   if (ended != WR_OK) {
-    throw EACSException(FFileName + ": cannot finish the WMA file (" + Reason(ended) + ")");
+    throw EACSException(FFileName + ": cannot finish the WMA file (" + reason + ")");
   }
 }

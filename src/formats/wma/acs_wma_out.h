@@ -1,7 +1,8 @@
 #pragma once
 
-// The WMA file sink: the writer layer creates and writes the file named by FileName, with the
-// encoder settings of the profile named by ProfileFile and six tag attributes in its header.
+// The WMA file sink: the writer layer creates and writes the file for FileName (its temporary
+// file until the run has finished it), with the encoder settings of the profile named by
+// ProfileFile and six tag attributes in its header.
 
 #include <memory>
 #include <string>
@@ -50,7 +51,8 @@ protected:
   virtual void Log(const std::string& text);
 
 private:
-  void StartWriter();
+  void StartWriter(const std::string& target);
+  std::string WriterReason(TWriterResult result) const;
   [[noreturn]] void FailWriting(TWriterResult result);
 
   std::u16string FId3TagTitle;
