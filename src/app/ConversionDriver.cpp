@@ -430,7 +430,8 @@ void TConversionDriver::FinishBatch(TBatchResult& result) {
 
 void TConversionDriver::SavePlaylist(TBatchResult& result) {
   // A batch whose rows wrote nothing (a re-run that found every output done) leaves no playlist.
-  if (!result.Rows.empty() && std::none_of(result.Rows.begin(), result.Rows.end(), [](const TRowResult& row) { return row.Completed; })) {
+  const auto wrote = [](const TRowResult& row) { return row.Completed; };
+  if (!result.Rows.empty() && std::none_of(result.Rows.begin(), result.Rows.end(), wrote)) {
     return;
   }
   const std::string folder = OutputFolder(FSettings);

@@ -143,7 +143,7 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "ExistingFiles", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "OutputPattern",
+      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "ExistingFiles", "OutputPattern",
       "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
