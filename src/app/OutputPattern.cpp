@@ -259,5 +259,6 @@ std::string OutputPathFor(const TSettings& settings, const TConversionRow& row, 
     pattern = "<Source Folder>/" + pattern;
   }
   const bool lower = settings.Integer(SettingNames::ExtensionCase) == 1;
-  return folder + "/" + ExpandOutputPattern(pattern, NameFieldsOf(row, rowNumber), lower ? ToLowerAscii(formatName) : formatName);
+  const std::string extension = lower ? ToLowerAscii(formatName) : formatName;
+  return folder + "/" + ExpandOutputPattern(pattern, NameFieldsOf(row, rowNumber), extension);
 }

@@ -473,7 +473,8 @@ void TOptionsFrm::ComboBox2Change() {
   row.Genre = "Jazz";
   row.SourceTrack = "7";
   row.Disc = "1";
-  Label8->setText(QString::fromStdString(OutputPathFor(FSettings, row, 1, folder, cmbRipFormat->currentText().toStdString())));
+  const std::string format = cmbRipFormat->currentText().toStdString();
+  Label8->setText(QString::fromStdString(OutputPathFor(FSettings, row, 1, folder, format)));
 }
 
 void TOptionsFrm::SpeedButton1Click() {
