@@ -39,7 +39,8 @@ TEST(ConversionDriverStress, BatchesStoppedFromAnotherThread) {
     });
     const TBatchResult result = driver.Convert(rows);
     stopper.join();
-    ASSERT_FALSE(result.Rows.empty());
+    // A Stop that lands before the first row starts ends the batch with no rows: every row that did
+    // start must still be a well-formed file.
     for (const TRowResult& row : result.Rows) {
       ASSERT_TRUE(row.Completed) << row.Message;
       const auto bytes = ReadFileBytes(row.Output);
