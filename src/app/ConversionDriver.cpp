@@ -1,5 +1,6 @@
 #include "app/ConversionDriver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -7,7 +8,9 @@
 #include <sys/stat.h>
 
 #include "app/OutputName.h"
+#include "app/OutputPattern.h"
 #include "app/OutputPlan.h"
+#include "app/UpToDate.h"
 #include "app/PlayListClass.h"
 #include "platform/TextUtils.h"
 
@@ -29,6 +32,17 @@ std::vector<std::string> InputFiles(const std::vector<TConversionRow>& rows) {
     files.push_back(row.FileName);
   }
   return files;
+}
+
+// The subfolders a pattern or the source tree puts an output in.
+void MakeParentFolder(const std::string& output) {
+  const fs::path folder = fs::path(output).parent_path();
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder)) {
+    const std::string reason = error ? error.message() : std::string("not a folder");
+    throw ERowFailure("cannot create the folder " + folder.string() + " (" + reason + ")");
+  }
 }
 
 }  // namespace
@@ -171,6 +185,7 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
 
   TBatchResult result;
   FPlaylist = std::make_unique<TPlaylist>();
+  FPlaylist->SetRelativePaths(FSettings.Integer(SettingNames::PlaylistPaths) == 0);
   FStopRequested = false;
   FConverting = true;
   // A front's callback that throws ends the batch, but never leaves the driver marked as busy.
@@ -195,10 +210,14 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
     TRowResult& outcome = result.Rows.emplace_back();
     outcome.Row = i;
     outcome.Input = row.FileName;
-    const TOutputChoice output =
-        ChooseOutput(BuildOutputName(FSettings.Integer(SettingNames::OutputFileNameFormat), i, folder, FFormatName,
-                                     OutputTitle(row.Title, row.FileName), row.Artist),
-                     static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles)), inputs, names);
+    TOutputChoice output = ChooseOutput(OutputPathFor(FSettings, row, i, folder, FFormatName),
+                                        static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles)),
+                                        inputs, names);
+    // A re-run converts again an input changed since its output was written, replacing that output.
+    if (output.Skip && !inputs.Contains(output.FileName) && OutputIsStale(row.FileName, output.FileName)) {
+      output.Skip = false;
+      output.Replace = true;
+    }
     outcome.Output = output.FileName;
     Observer().RowStarted(i, outcome.Input, outcome.Output);
     if (output.Skip) {
@@ -251,6 +270,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   CheckSource(source, extension.substr(1));
   RequireStagedFormat(source.GetFormat());
 
+  MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
   sink.SetFileName(result.Output);
   sink.SetReplaceExisting(replace);
@@ -409,6 +429,11 @@ void TConversionDriver::FinishBatch(TBatchResult& result) {
 }
 
 void TConversionDriver::SavePlaylist(TBatchResult& result) {
+  // A batch whose rows wrote nothing (a re-run that found every output done) leaves no playlist.
+  const auto wrote = [](const TRowResult& row) { return row.Completed; };
+  if (!result.Rows.empty() && std::none_of(result.Rows.begin(), result.Rows.end(), wrote)) {
+    return;
+  }
   const std::string folder = OutputFolder(FSettings);
   // A new file every time: an earlier playlist of the same day is kept.
   try {

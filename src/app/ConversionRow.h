@@ -15,4 +15,10 @@ struct TConversionRow {
   std::string Genre;
   std::string Comment;
   std::string Duration;  // "H:MM:SS"
+  std::string AlbumArtist;
+  std::string Disc;
+  std::string SourceTrack;  // the track number the file's own tag gives, empty without one
+  // The folder the input was added from (its path below it is kept with "Keep the source folder
+  // structure"); empty for a file named on its own.
+  std::string SourceRoot;
 };

@@ -1,44 +1,19 @@
 #include "app/OutputName.h"
 
-#include <cstdio>
 #include <filesystem>
 
+#include "app/OutputPattern.h"
 #include "platform/FreeName.h"
 #include "platform/TextUtils.h"
 
-namespace {
-
-std::string SafePart(std::string text) {
-  for (char& c : text) {
-    if (c == '/' || c == '\0') {
-      c = '_';
-    }
-  }
-  return text;
-}
-
-std::string TrackNumber(int32_t rowNumber) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%.2d", rowNumber);
-  return text;
-}
-
-}  // namespace
-
 std::string BuildOutputName(int32_t style, int32_t rowNumber, const std::string& folder,
                             const std::string& formatName, const std::string& title, const std::string& artist) {
-  const std::string number = TrackNumber(rowNumber);
-  const std::string safeTitle = SafePart(title);
-  const std::string safeArtist = SafePart(artist);
-  std::string name;
-  switch (style) {
-    case 0: name = number; break;
-    case 2: name = number + "-" + safeTitle; break;
-    case 3: name = safeArtist + "-" + safeTitle; break;
-    case 4: name = number + "-" + safeArtist + "-" + safeTitle; break;
-    default: name = safeTitle; break;
-  }
-  return folder + "/" + name + "." + formatName;
+  TNameFields fields;
+  fields.TrackNumber = rowNumber;
+  fields.Title = title;
+  fields.Artist = artist;
+  fields.SourceName = title;
+  return folder + "/" + ExpandOutputPattern(PresetPattern(style), fields, formatName);
 }
 
 std::string OutputTitle(const std::string& title, const std::string& inputFile) {

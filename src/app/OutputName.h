@@ -10,7 +10,7 @@
 
 // Style 0 "<folder>/NN.FMT", 1 "<folder>/Title.FMT", 2 "NN-Title", 3 "Artist-Title",
 // 4 "NN-Artist-Title"; any other style as 1. NN is the row number with at least two digits.
-// "/" and NUL in title and artist become "_", so a name never leaves the folder.
+// The name is made safe as ExpandOutputPattern makes it, so it never leaves the folder.
 std::string BuildOutputName(int32_t style, int32_t rowNumber, const std::string& folder,
                             const std::string& formatName, const std::string& title, const std::string& artist);
 

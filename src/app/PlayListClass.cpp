@@ -1,6 +1,7 @@
 #include "app/PlayListClass.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/IniFiles.h"
 #include "platform/OutputTransaction.h"
@@ -17,6 +18,15 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
+std::string TPlaylist::EntryPath(const std::string& fileName, const std::string& playlistFile) const {
+  if (!FRelativePaths) {
+    return fileName;
+  }
+  const std::filesystem::path relative =
+      std::filesystem::path(fileName).lexically_relative(std::filesystem::path(playlistFile).parent_path());
+  return relative.empty() ? fileName : relative.string();
+}
+
 void TPlaylist::AddEntry(const std::string& fileName, const std::string& title, int32_t length) {
   const bool listed = std::any_of(FFileNames.begin(), FFileNames.end(),
                                   [&](const std::string& name) { return EqualsNoCase(name, fileName); });
@@ -32,7 +42,7 @@ std::string TPlaylist::SaveM3U(const std::string& fileName) const {
   std::string text = "#EXTM3U\r\n";
   for (size_t i = 0; i < FFileNames.size(); ++i) {
     text += "#EXTINF:" + FLengths[i] + "," + OneLine(FTitles[i]) + "\r\n";
-    text += OneLine(FFileNames[i]) + "\r\n";
+    text += OneLine(EntryPath(FFileNames[i], fileName)) + "\r\n";
   }
   return WriteNewFile(fileName, text);
 }
@@ -43,7 +53,7 @@ std::string TPlaylist::SavePLS(const std::string& fileName) const {
   TIniDocument document;
   for (size_t i = 0; i < FFileNames.size(); ++i) {
     const std::string n = std::to_string(i + 1);
-    document.Write("playlist", "File" + n, FFileNames[i]);
+    document.Write("playlist", "File" + n, EntryPath(FFileNames[i], name));
     document.Write("playlist", "Title" + n, FTitles[i]);
     document.Write("playlist", "Length" + n, FLengths[i]);
   }

@@ -23,12 +23,19 @@ public:
   // appended unless the name holds ".PLS" in any case.
   std::string SavePLS(const std::string& fileName) const;
 
+  // Entries written relative to the playlist's own folder ("Album/01-Song.OGG"), so a playlist
+  // and its files can move together; otherwise as added (absolute).
+  void SetRelativePaths(bool relative) { FRelativePaths = relative; }
+
   size_t Count() const { return FFileNames.size(); }
   const std::vector<std::string>& FileNames() const { return FFileNames; }
   const std::vector<std::string>& Titles() const { return FTitles; }
   const std::vector<std::string>& Lengths() const { return FLengths; }
 
 private:
+  std::string EntryPath(const std::string& fileName, const std::string& playlistFile) const;
+
+  bool FRelativePaths = false;
   std::vector<std::string> FFileNames;
   std::vector<std::string> FTitles;
   std::vector<std::string> FLengths;  // seconds, in decimal

@@ -22,6 +22,7 @@ TConversionRow ReadConversionRow(const std::string& fileName) {
   row.Year = info.Year;
   row.Genre = info.Genre;
   row.Comment = info.Comment;
+  row.SourceTrack = info.Track;
   row.Duration = FormatDuration(info.StreamInfo.Duration);
   return row;
 }

@@ -52,6 +52,10 @@ std::vector<TSettingDef> MakeDefinitions() {
       // What an output does when a file has its name already: take a free name, leave that
       // file (the row is skipped), or replace it once the new file is finished.
       {ExistingFiles, skChoiceText, {"Rename", "Skip", "Overwrite"}, "Rename"},
+      {OutputPattern, skText, {}, ""},  // empty: the pattern of OutputFileNameFormat
+      {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
+      {KeepFolders, skBoolean, {}, "0"},
+      {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -44,6 +44,10 @@ bool AddSetting(const std::string& option, const std::string& value, TCliOptions
       return false;
     }
     options.Settings.push_back({option, SettingNames::OutputFileNameFormat, OutputNameFormats()[static_cast<size_t>(style)]});
+    // A style replaces a pattern kept from earlier runs.
+    options.Settings.push_back({option, SettingNames::OutputPattern, ""});
+  } else if (option == "--pattern") {
+    options.Settings.push_back({option, SettingNames::OutputPattern, value});
   } else if (option == "--playlist") {
     options.Settings.push_back({option, SettingNames::SavePlayList, value});
   } else if (option == "--existing") {
@@ -81,14 +85,16 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
       options.Save = true;
     } else if (arg == "--info") {
       options.Info = true;
+    } else if (arg == "--keep-folders") {
+      options.Settings.push_back({arg, SettingNames::KeepFolders, "1"});
     } else {
       struct TValued {
         const char* Short;
         const char* Long;
       };
       static const TValued valued[] = {
-          {"-f", "--format"}, {"-o", "--output"}, {nullptr, "--name-style"}, {nullptr, "--playlist"},
-          {nullptr, "--existing"}, {nullptr, "--set"}};
+          {"-f", "--format"},      {"-o", "--output"},      {nullptr, "--name-style"}, {nullptr, "--pattern"},
+          {nullptr, "--playlist"}, {nullptr, "--existing"}, {nullptr, "--set"}};
       bool known = false;
       for (const TValued& option : valued) {
         if (Is(arg, option.Short, option.Long)) {
@@ -116,6 +122,7 @@ Converts audio files one after another into one format and one folder, with the 
 window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg). The files read are those named
 )" + InputExtensionList() + R"(
 (in any case).
+A FILE may be a folder: it stands for the audio files below it, in name order.
 
 Options:
   -f, --format MP3|OGG|WMA|WAV|APE|FLAC   output format
@@ -123,6 +130,13 @@ Options:
       --name-style 0..4                   output names: 0 <Track Number>, 1 <Title>,
                                           2 <Track Number>-<Title>, 3 <Artist>-<Title>,
                                           4 <Track Number>-<Artist>-<Title>
+      --pattern PATTERN                   output names from fields: <Track Number> (the
+                                          position in the list), <Source Track>, <Title>,
+                                          <Artist>, <Album Artist>, <Album>, <Year>, <Genre>,
+                                          <Disc>, <Source Name>, <Source Folder>; "/" makes
+                                          subfolders, e.g. '<Artist>/<Album>/<Source Track> <Title>'
+      --keep-folders                      each output below the output folder as its input is
+                                          below the folder named on the command line
       --playlist none|m3u|pls             playlist written into the output folder
       --existing rename|skip|overwrite    an output whose name is taken: take a free name
                                           ("Song (2).MP3"), leave the file there, or replace

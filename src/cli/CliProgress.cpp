@@ -1,4 +1,5 @@
 #include "CliProgress.h"
+#include "TerminalText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -171,9 +172,9 @@ TCliProgress::TCliProgress(TConversionDriver& driver, const std::vector<TConvers
 
 void TCliProgress::Line(const std::string& text) {
   if (FTerminal) {
-    FBoard.Print(text);
+    FBoard.Print(TerminalText(text));
   } else {
-    WriteError(text + "\n");
+    WriteError(TerminalText(text) + "\n");
   }
 }
 
@@ -198,7 +199,7 @@ void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::
   }
   Line("[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " + input + " -> " + output);
   if (FTerminal) {
-    FBoard.Add(row, std::filesystem::path(input).filename().string(), AudioSeconds(row));
+    FBoard.Add(row, TerminalText(std::filesystem::path(input).filename().string()), AudioSeconds(row));
   }
 }
 

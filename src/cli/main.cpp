@@ -7,8 +7,10 @@
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "StopSignals.h"
+#include "TerminalText.h"
 #include "app/AppDir.h"
 #include "app/ConversionDriver.h"
+#include "app/InputFiles.h"
 #include "app/InputFormats.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
@@ -25,7 +27,7 @@ constexpr int ExitUsage = 2;
 const char* const Program = "kestrune-cli";
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", Program, message.c_str(), Program);
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", Program, TerminalText(message).c_str(), Program);
   return ExitUsage;
 }
 
@@ -40,7 +42,7 @@ int PrintInfo(const std::vector<std::string>& files) {
   return 0;
 }
 
-void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, message.c_str()); }
+void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, TerminalText(message).c_str()); }
 
 int Convert(const TSettings& settings, const std::string& appDir, const TCliOptions& options) {
   TConversionDriver driver(settings, appDir);
@@ -50,11 +52,12 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
   });
   std::vector<TConversionRow> rows;
   int skipped = 0;
-  for (const std::string& file : options.Files) {
-    if (AudioFile(file)) {
-      rows.push_back(ReadConversionRow(file));
+  for (const TInputFile& input : ExpandInputNames(options.Files)) {
+    if (AudioFile(input.FileName)) {
+      rows.push_back(ReadConversionRow(input.FileName));
+      rows.back().SourceRoot = input.SourceRoot;
     } else {
-      std::fprintf(stderr, "%s: not converted: only files named %s are read\n", file.c_str(),
+      std::fprintf(stderr, "%s: not converted: only files named %s are read\n", TerminalText(input.FileName).c_str(),
                    InputExtensionList().c_str());
       ++skipped;
     }
@@ -80,9 +83,9 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
   }
   if (!options.Quiet) {
     std::fprintf(stderr, "%zu of %zu files converted into %s\n", converted, rows.size() + skipped,
-                 TConversionDriver::OutputFolder(settings).c_str());
+                 TerminalText(TConversionDriver::OutputFolder(settings)).c_str());
     if (!result.PlaylistFile.empty()) {
-      std::fprintf(stderr, "Playlist: %s\n", result.PlaylistFile.c_str());
+      std::fprintf(stderr, "Playlist: %s\n", TerminalText(result.PlaylistFile).c_str());
     }
   }
   if (!result.PlaylistError.empty()) {

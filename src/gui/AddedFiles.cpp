@@ -1,44 +1,11 @@
 #include "gui/AddedFiles.h"
 
-#include <algorithm>
-#include <filesystem>
-
 #include "app/InputFormats.h"
-
-namespace fs = std::filesystem;
 
 bool IsSupportedAudioName(const std::string& name) { return InputFormatFor(name) != nullptr; }
 
-namespace {
-
-// Folder links are not followed, so a link that points back up cannot loop.
-std::vector<std::string> AudioFilesBelow(const fs::path& folder) {
-  std::vector<std::string> files;
-  std::error_code error;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-  for (fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-    std::error_code ignored;
-    const std::string path = it->path().string();
-    if (!it->is_directory(ignored) && IsSupportedAudioName(path)) {
-      files.push_back(path);
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-}  // namespace
-
-std::vector<std::string> ExpandAddedNames(const std::vector<std::string>& names) {
-  std::vector<std::string> result;
-  for (const std::string& name : names) {
-    std::error_code ignored;
-    if (!name.empty() && fs::is_directory(name, ignored)) {
-      const std::vector<std::string> inside = AudioFilesBelow(name);
-      result.insert(result.end(), inside.begin(), inside.end());
-    } else if (IsSupportedAudioName(name)) {
-      result.push_back(name);
-    }
-  }
-  return result;
+std::vector<TInputFile> ExpandAddedNames(const std::vector<std::string>& names) {
+  std::vector<TInputFile> inputs = ExpandInputNames(names);
+  std::erase_if(inputs, [](const TInputFile& input) { return !IsSupportedAudioName(input.FileName); });
+  return inputs;
 }

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/InputFiles.h"
+
 // An extension of the input table, in any case.
 bool IsSupportedAudioName(const std::string& name);
 
 // The names in order, each folder replaced by the supported files below it (recursively, sorted by
-// path); other names are dropped. A name is kept exactly as given.
-std::vector<std::string> ExpandAddedNames(const std::vector<std::string>& names);
+// path, each knowing the folder it was added from); other names are dropped. A name is kept
+// exactly as given.
+std::vector<TInputFile> ExpandAddedNames(const std::vector<std::string>& names);

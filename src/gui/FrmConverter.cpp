@@ -352,8 +352,9 @@ void TFrmConverter::AddFiles(QStringList& names) {
   }
   names.clear();
   std::vector<TListEntry> entries;
-  for (const std::string& name : ExpandAddedNames(given)) {
-    entries.push_back({ReadConversionRow(name), {}});
+  for (const TInputFile& input : ExpandAddedNames(given)) {
+    entries.push_back({ReadConversionRow(input.FileName), {}});
+    entries.back().Row.SourceRoot = input.SourceRoot;
   }
   if (!entries.empty()) {
     FUndo->push(new TAddRowsCommand(ListView1->Model(), QStringLiteral("Add files"), std::move(entries)));

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/OutputName.h"
+#include "app/OutputPattern.h"
 #include "gui/LanguageLoader.h"
 
 namespace {
@@ -375,19 +377,70 @@ void TOptionsFrm::BuildFilePage() {
   grid->addLayout(folderRow, 0, 1);
   ComboBox2 = AddCombo(grid, 1, "ComboBox2", "Label19", "Output filename format",
                        SettingNames::OutputFileNameFormat, false);
+  BuildPatternRow(grid, 2);
   Label8 = NamedLabel("Label8", "", group);
   Label8->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Label8->setWordWrap(true);
-  grid->addWidget(NamedLabel("Label7", "Example:", group), 2, 0);
-  grid->addWidget(Label8, 2, 1);
-  cmbPlayList = AddCombo(grid, 3, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
+  grid->addWidget(NamedLabel("Label7", "Example:", group), 3, 0);
+  grid->addWidget(Label8, 3, 1);
+  cmbExtensionCase = AddCombo(grid, 4, "cmbExtensionCase", "Label22", "Extension", SettingNames::ExtensionCase, false);
+  chkKeepFolders = AddCheck(grid, 5, "chkKeepFolders", "Keep the source folder structure", SettingNames::KeepFolders);
+  cmbPlayList = AddCombo(grid, 6, "cmbPlayList", "Label20", "Play List", SettingNames::SavePlayList, true);
+  cmbPlaylistPaths =
+      AddCombo(grid, 7, "cmbPlaylistPaths", "Label24", "Play list paths", SettingNames::PlaylistPaths, false);
   cmbExistingFiles =
-      AddCombo(grid, 4, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
+      AddCombo(grid, 8, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-  connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
+  connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this](int index) {
+    // A style is a ready-made pattern: choosing one puts it in the pattern box.
+    if (!FShowing) {
+      edtPattern->setText(QString::fromStdString(PresetPattern(index)));
+    }
+    ComboBox2Change();
+  });
+  connect(cmbExtensionCase, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
+  connect(chkKeepFolders, &QCheckBox::toggled, this, [this] { ComboBox2Change(); });
+}
+
+void TOptionsFrm::BuildPatternRow(QGridLayout* grid, int row) {
+  QWidget* owner = grid->parentWidget();
+  edtPattern = new QLineEdit(owner);
+  edtPattern->setObjectName(QStringLiteral("edtPattern"));
+  edtPattern->setPlaceholderText(QStringLiteral("<Artist>/<Album>/<Source Track> <Title>"));
+  connect(edtPattern, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!FShowing) {
+      FSettings.SetText(SettingNames::OutputPattern, text.toStdString());
+    }
+    ComboBox2Change();
+  });
+  FShowers.push_back([this] {
+    const std::string pattern = FSettings.Text(SettingNames::OutputPattern);
+    edtPattern->setText(QString::fromStdString(
+        pattern.empty() ? PresetPattern(FSettings.Integer(SettingNames::OutputFileNameFormat)) : pattern));
+  });
+  btnFields = new QToolButton(owner);
+  btnFields->setObjectName(QStringLiteral("btnFields"));
+  btnFields->setText(QStringLiteral("Fields"));
+  btnFields->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(btnFields);
+  for (const std::string& field : OutputPatternFields()) {
+    const QString text = QString::fromStdString(field);
+    menu->addAction(text, this, [this, text] {
+      edtPattern->insert(text);
+      edtPattern->setFocus();
+    });
+  }
+  btnFields->setMenu(menu);
+  auto* line = new QHBoxLayout();
+  line->addWidget(edtPattern, 1);
+  line->addWidget(btnFields);
+  QLabel* label = NamedLabel("Label21", "Pattern", owner);
+  label->setBuddy(edtPattern);
+  grid->addWidget(label, row, 0);
+  grid->addLayout(line, row, 1);
 }
 
 void TOptionsFrm::SetOnFormatChange(std::function<void(const QString&)> handler) {
@@ -402,14 +455,26 @@ void TOptionsFrm::cmbRipFormatChange() {
 }
 
 void TOptionsFrm::ComboBox2Change() {
+  if (Label8 == nullptr || cmbRipFormat == nullptr) {
+    return;  // while the page is still being built
+  }
   std::string folder = Edit1->text().toStdString();
   if (folder.size() > 1 && folder.back() == '/') {
     folder.pop_back();
   }
-  // The example is named as the first row of a batch would be.
-  Label8->setText(QString::fromStdString(BuildOutputName(ComboBox2->currentIndex(), 1, folder,
-                                                         cmbRipFormat->currentText().toStdString(), "Morning Light",
-                                                         "Ada Reed")));
+  // The example is named as the first row of a batch would be, from a file of an added folder.
+  TConversionRow row;
+  row.FileName = "/music/Ada Reed/Evening/07 morning.flac";
+  row.SourceRoot = "/music";
+  row.Title = "Morning Light";
+  row.Artist = "Ada Reed";
+  row.Album = "Evening";
+  row.Year = "2019";
+  row.Genre = "Jazz";
+  row.SourceTrack = "7";
+  row.Disc = "1";
+  const std::string format = cmbRipFormat->currentText().toStdString();
+  Label8->setText(QString::fromStdString(OutputPathFor(FSettings, row, 1, folder, format)));
 }
 
 void TOptionsFrm::SpeedButton1Click() {

@@ -86,8 +86,13 @@ public:
   QLineEdit* Edit1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
   QComboBox* ComboBox2 = nullptr;
+  QLineEdit* edtPattern = nullptr;
+  QToolButton* btnFields = nullptr;  // its menu inserts a field at the cursor
   QLabel* Label8 = nullptr;
+  QComboBox* cmbExtensionCase = nullptr;
+  QCheckBox* chkKeepFolders = nullptr;
   QComboBox* cmbPlayList = nullptr;
+  QComboBox* cmbPlaylistPaths = nullptr;
   QPushButton* btnOK = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnApply = nullptr;
@@ -106,6 +111,7 @@ private:
   void BuildFlacPage();
   void BuildWavPage();
   void BuildFilePage();
+  void BuildPatternRow(QGridLayout* grid, int row);
   void BuildButtons(QGridLayout* layout);
   QComboBox* AddCombo(QGridLayout* grid, int row, const char* name, const char* labelName, const char* caption,
                       const char* setting, bool editable);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
+#include <QMenu>
 #include <QString>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -154,6 +155,26 @@ TEST(OptionsFrmTest, ExampleNameFollowsThePatternTheFolderAndTheFormat) {
   EXPECT_EQ(options.Label8->text(), "/elsewhere/01-Morning Light.MP3");
   options.cmbRipFormat->setCurrentText("FLAC");
   EXPECT_EQ(options.Label8->text(), "/elsewhere/01-Morning Light.FLAC");
+}
+
+TEST(OptionsFrmTest, PatternBoxTakesFieldsFromItsMenuAndTheExampleFollowsIt) {
+  TSettings settings;
+  TOptionsFrm options(settings);
+  options.Edit1->setText("/music");
+  EXPECT_EQ(options.edtPattern->text(), "<Track Number>-<Artist>-<Title>");
+  options.edtPattern->setText("<Album>/");
+  const QList<QAction*> fields = options.btnFields->menu()->actions();
+  ASSERT_EQ(fields.size(), 11);
+  fields[1]->trigger();  // <Source Track>
+  options.edtPattern->insert(" ");
+  fields[2]->trigger();  // <Title>
+  EXPECT_EQ(settings.Text(SettingNames::OutputPattern), "<Album>/<Source Track> <Title>");
+  EXPECT_EQ(options.Label8->text(), "/music/Evening/07 Morning Light.MP3");
+  options.chkKeepFolders->setChecked(true);
+  options.cmbExtensionCase->setCurrentText("Lower case");
+  EXPECT_EQ(options.Label8->text(), "/music/Ada Reed/Evening/Evening/07 Morning Light.mp3");
+  options.ComboBox2->setCurrentIndex(1);
+  EXPECT_EQ(options.edtPattern->text(), "<Title>");
 }
 
 TEST(OptionsFrmTest, CancelGivesBackTheValuesItOpenedWithAndOkKeepsThem) {

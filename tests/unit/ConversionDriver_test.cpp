@@ -89,6 +89,7 @@ TEST_F(ConversionDriverTest, CheckedRowsBecomeNumberedFilesAndUncheckedOnesAreSk
   const std::string mono8 = Dir.File("c.wav");
   WriteFileBytes(mono8, PcmWaveFile(1, 22050, 8, MakeSine8(2205, 1, 22050)));
   Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetText(sn::PlaylistPaths, "Absolute");
   Settings.SetBoolean(sn::InformWhenDone, true);
   const TBatchResult result = Driver.Convert({Row(Wave16("a.wav"), "A"), Row(Wave16("b.wav"), "B", false), Row(mono8, "C")});
 
@@ -240,7 +241,7 @@ TEST_F(ConversionDriverTest, ExistingFilesAreRenamedAroundSkippedOrReplacedButNe
   EXPECT_EQ(result.Rows[0].Output, Out() + "/A.WAV");
   EXPECT_EQ(Recorder.Statuses[2], "Skipped");
   EXPECT_EQ(ReadFileBytes(Out() + "/A.WAV"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
-  EXPECT_EQ(ReadFileBytes(result.PlaylistFile).size(), std::string("#EXTM3U\r\n").size());
+  EXPECT_TRUE(result.PlaylistFile.empty());  // nothing was written, so no playlist either
 
   prepare();
   Settings.SetText(sn::ExistingFiles, "Overwrite");
@@ -256,7 +257,7 @@ TEST_F(ConversionDriverTest, PlaylistsListOnlyWrittenFilesKeepEarlierOnesAndRepo
   Settings.SetInteger(sn::SavePlayList, 1);
   const TBatchResult first = Driver.Convert({Row(Dir.File("missing.wav"), "M"), Row(Wave16("a.wav"), "A")});
   const auto firstList = ReadFileBytes(first.PlaylistFile);
-  EXPECT_EQ(std::string(firstList.begin(), firstList.end()), "#EXTM3U\r\n#EXTINF:1,-A\r\n" + Out() + "/02-A.WAV\r\n");
+  EXPECT_EQ(std::string(firstList.begin(), firstList.end()), "#EXTM3U\r\n#EXTINF:1,-A\r\n02-A.WAV\r\n");
   const TBatchResult second = Driver.Convert({});
   EXPECT_EQ(second.PlaylistFile, PlaylistBaseName(Out()) + " (2).m3u");
   EXPECT_EQ(ReadFileBytes(first.PlaylistFile), firstList);
@@ -291,7 +292,7 @@ TEST_F(ConversionDriverTest, RowsWithTheSameNameGetNumberedCopies) {
   EXPECT_TRUE(fs::exists(Out() + "/same (2).WAV"));
   EXPECT_TRUE(fs::exists(Out() + "/c.WAV"));
   const auto playlist = ReadFileBytes(result.PlaylistFile);
-  EXPECT_NE(std::string(playlist.begin(), playlist.end()).find("/same (2).WAV"), std::string::npos);
+  EXPECT_NE(std::string(playlist.begin(), playlist.end()).find("\nsame (2).WAV"), std::string::npos);
 }
 
 TEST_F(ConversionDriverTest, UnusableFolderOrFormatStopsTheBatchBeforeItStarts) {
@@ -329,4 +330,54 @@ TEST(ConversionDriver, DurationTexts) {
   EXPECT_EQ(ParseDuration("1:60"), -1);
   EXPECT_EQ(ParseDuration("1::2"), -1);
   EXPECT_EQ(ParseDuration("1:2:3:4"), -1);
+}
+
+TEST_F(ConversionDriverTest, KeptFoldersMirrorTheSourceTreeAndThePlaylistListsThemRelatively) {
+  fs::create_directories(Dir.File("lib/A/B"));
+  fs::create_directories(Dir.File("lib/C"));
+  TConversionRow deep = Row(Wave16("lib/A/B/x.wav"), "X");
+  TConversionRow shallow = Row(Wave16("lib/C/y.wav"), "Y");
+  TConversionRow top = Row(Wave16("lib/z.wav"), "Z");
+  for (TConversionRow* row : {&deep, &shallow, &top}) {
+    row->SourceRoot = Dir.File("lib");
+  }
+  Settings.SetBoolean(sn::KeepFolders, true);
+  Settings.SetInteger(sn::SavePlayList, 1);
+  const TBatchResult result = Driver.Convert({deep, shallow, top});
+  ASSERT_TRUE(result.AllCompleted());
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/A/B/01-X.WAV"));
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/C/02-Y.WAV"));
+  EXPECT_TRUE(fs::is_regular_file(Out() + "/03-Z.WAV"));
+  const auto playlist = ReadFileBytes(result.PlaylistFile);
+  EXPECT_EQ(std::string(playlist.begin(), playlist.end()),
+            "#EXTM3U\r\n#EXTINF:1,-X\r\nA/B/01-X.WAV\r\n#EXTINF:1,-Y\r\nC/02-Y.WAV\r\n#EXTINF:1,-Z\r\n03-Z.WAV\r\n");
+}
+
+TEST_F(ConversionDriverTest, ASkippingReRunWritesNothingAndThenOnlyWhatIsNewOrChanged) {
+  Settings.SetText(sn::ExistingFiles, "Skip");
+  Settings.SetInteger(sn::SavePlayList, 1);
+  Settings.SetText(sn::OutputPattern, "<Title>");
+  std::vector<TConversionRow> rows = {Row(Wave16("a.wav"), "A"), Row(Wave16("b.wav"), "B")};
+  ASSERT_TRUE(Driver.Convert(rows).AllCompleted());
+  const auto written = fs::last_write_time(Out() + "/A.WAV");
+  fs::remove(Driver.Convert({}).PlaylistFile);  // an empty list still writes its empty playlist
+  const size_t files = std::distance(fs::directory_iterator(Out()), {});
+
+  const TBatchResult again = Driver.Convert(rows);
+  EXPECT_TRUE(again.AllCompleted());
+  EXPECT_TRUE(again.Rows[0].Skipped && again.Rows[1].Skipped);
+  EXPECT_TRUE(again.PlaylistFile.empty());
+  EXPECT_EQ(fs::last_write_time(Out() + "/A.WAV"), written);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Out()), {}), static_cast<std::ptrdiff_t>(files));
+
+  // b changed after its output was written, c is new: only they are converted, b in place.
+  fs::last_write_time(rows[1].FileName, fs::last_write_time(Out() + "/B.WAV") + std::chrono::seconds(5));
+  rows.push_back(Row(Wave16("c.wav"), "C"));
+  const TBatchResult later = Driver.Convert(rows);
+  EXPECT_TRUE(later.Rows[0].Skipped);
+  EXPECT_FALSE(later.Rows[1].Skipped);
+  EXPECT_EQ(later.Rows[1].Output, Out() + "/B.WAV");
+  EXPECT_TRUE(later.Rows[2].Completed);
+  EXPECT_EQ(fs::last_write_time(Out() + "/A.WAV"), written);
+  EXPECT_FALSE(fs::exists(Out() + "/B (2).WAV"));
 }

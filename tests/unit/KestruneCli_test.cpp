@@ -50,9 +50,24 @@ TEST_F(KestruneCliTest, ConvertsNamesTheOutputsByStyleAndWritesThePlaylist) {
     }
   }
   // The files hold no tags, so the entries' titles are empty; the names fall back to the files' names.
-  EXPECT_EQ(playlist, "#EXTM3U\r\n#EXTINF:0,-\r\n" + out + "/01-a.WAV\r\n#EXTINF:0,-\r\n" + out + "/02-b.WAV\r\n");
+  EXPECT_EQ(playlist, "#EXTM3U\r\n#EXTINF:0,-\r\n01-a.WAV\r\n#EXTINF:0,-\r\n02-b.WAV\r\n");
   EXPECT_NE(run.Output.find("2 of 2 files converted"), std::string::npos) << run.Output;
   EXPECT_FALSE(fs::exists(Home.RegistryFile()));  // nothing stored without --save
+}
+
+TEST_F(KestruneCliTest, AFolderStandsForItsAudioFilesAndKeepFoldersMirrorsItsTree) {
+  fs::create_directories(Work.File("lib/A/B"));
+  fs::create_directories(Work.File("lib/C"));
+  Wave("lib/A/B/x.wav");
+  Wave("lib/C/y.wav");
+  Wave("lib/top.wav");
+  WriteFileBytes(Work.File("lib/C/notes.txt"), {1});
+  const ToolResult run = Cli("-q -f WAV -o out --keep-folders --pattern '<Source Name>' lib");
+  ASSERT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_EQ(ReadFileBytes(Work.File("out/A/B/x.WAV")), ReadFileBytes(Work.File("lib/A/B/x.wav")));
+  EXPECT_TRUE(fs::is_regular_file(Work.File("out/C/y.WAV")));
+  EXPECT_TRUE(fs::is_regular_file(Work.File("out/top.WAV")));
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(Work.File("out")), {}), 6);  // 3 files, 3 folders
 }
 
 TEST_F(KestruneCliTest, EveryFailureIsPrintedAndTheOtherFilesAreStillConverted) {

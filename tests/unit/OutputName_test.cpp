@@ -15,7 +15,7 @@ TEST(OutputName, TheFiveStylesAndAnyOther) {
 TEST(OutputName, TagTextsNeverLeaveTheFolder) {
   EXPECT_EQ(BuildOutputName(3, 1, "/m", "WAV", "../../etc/passwd", "/abs"), "/m/_abs-.._.._etc_passwd.WAV");
   EXPECT_EQ(BuildOutputName(1, 1, "/m", "WAV", std::string("a\0b", 3), ""), "/m/a_b.WAV");
-  EXPECT_EQ(BuildOutputName(1, 1, "/m", "WAV", "..", ""), "/m/...WAV");
+  EXPECT_EQ(BuildOutputName(1, 1, "/m", "WAV", "..", ""), "/m/_.WAV");
 }
 
 TEST(OutputName, EmptyTitleIsTheInputFileName) {
