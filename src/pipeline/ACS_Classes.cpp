@@ -211,6 +211,12 @@ void TACSConverter::Notification(TComponent* component, TOperation operation) {
 
 TACSOutput::TACSOutput() : FThread(std::make_unique<TACSThread>(*this)) {}
 
+TPcmFormat TACSOutput::AcceptedFormat(const TPcmFormat& offered) const {
+  TPcmFormat accepted;
+  accepted.SampleRate = offered.SampleRate;
+  return accepted;
+}
+
 TACSOutput::~TACSOutput() {
   // A concrete sink ends its worker in its own destructor; this is only the safety net for a
   // sink that never ran.

@@ -163,6 +163,11 @@ public:
   virtual void SetInput(TACSInput* source);
   TACSInput* Input() const { return FInput.load(); }
 
+  // The PCM this sink takes when a source offers `offered`; the driver's stages turn one into the
+  // other. The default is what every sink took from the start: 16-bit integer stereo at the
+  // offered rate. A sink that keeps more of the source (its bits, channels) says so here.
+  virtual TPcmFormat AcceptedFormat(const TPcmFormat& offered) const;
+
   void Run();
   void Stop();
   TACSOutputStatus Status() const;
