@@ -348,7 +348,8 @@ void TConversionDriver::RequireStagedFormat(const TPcmFormat& format) {
 }
 
 TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {
-  TACSInput* head = &source;
+  FCompletenessCheck.SetSource(&source);
+  TACSInput* head = &FCompletenessCheck;
   if (head->GetBitsPerSample() == 8) {
     FSampleConverter.SetInput(head);
     head = &FSampleConverter;

@@ -21,6 +21,7 @@
 #include "app/Settings.h"
 #include "pipeline/ACS_Classes.h"
 #include "pipeline/ACS_Converters.h"
+#include "pipeline/CompletenessCheck.h"
 
 // A batch that cannot start: no usable output folder, no output format chosen, or a batch
 // running already.
@@ -161,6 +162,7 @@ private:
   // Destroyed in reverse order: the sinks first (their workers may still read the stages and the
   // sources), then the stages, then the sources.
   std::map<std::string, std::unique_ptr<TACSFileIn>> FSources;
+  TCompletenessCheck FCompletenessCheck;
   TSampleConverter FSampleConverter;
   TMSConverter FMSConverter;
   std::map<std::string, std::unique_ptr<TACSFileOut>> FSinks;

@@ -9,6 +9,19 @@ namespace {
 
 FLAC__StreamDecoder* AsDecoder(void* decoder) { return static_cast<FLAC__StreamDecoder*>(decoder); }
 
+std::string DecodeErrorText(FLAC__StreamDecoderErrorStatus status) {
+  switch (status) {
+    case FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC:
+      return "the FLAC stream lost sync";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:
+      return "a FLAC frame header is damaged";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH:
+      return "a FLAC frame fails its checksum";
+    default:
+      return "the FLAC stream is damaged";
+  }
+}
+
 }  // namespace
 
 // The library calls back from C: no exception may pass through it.
@@ -115,8 +128,12 @@ struct TFLACInCallbacks {
     source.FMinFrameSize = info.min_framesize;
   }
 
-  static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* client) {
+  static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, void* client) {
     TFLACIn& source = Source(client);
+    // While delivering, the library steps over the damage and goes on: the run fails at its end.
+    if (source.Busy() && source.FReadFault.empty()) {
+      source.FReadFault = DecodeErrorText(status);
+    }
     source.FValid = false;
     if (source.FInvalidReason.empty()) {
       source.FInvalidReason = "damaged data";

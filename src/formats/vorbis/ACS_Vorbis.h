@@ -111,6 +111,8 @@ private:
   friend struct TVorbisInCallbacks;
 
   void FillBuffer();
+  // At the end of the data: a read error, or a stream whose last page is missing, is the run's fault.
+  void NoteStreamEnd(long lastRead);
   void ForgetFormat();
 
   TBindingRef FOgg;

@@ -24,6 +24,7 @@ public:
   void OpenFile() override;
   void CloseFile() override;
   bool Seek(int64_t sampleNumber) override;
+  int64_t AnnouncedSize() override;
 
   TWavType WavType() const { return FWavType; }
   uint16_t DataOffset() const { return FDataOffset; }
@@ -68,6 +69,7 @@ private:
 
   std::array<uint8_t, MaxBlockAlign> FBlockArea{};
   std::array<int16_t, DecodeBufferSize / 2> FDecodedSamples{};
+  int64_t FAnnouncedBytes = 0;  // the PCM the data chunk states, which the file may not hold
   int64_t FDataEnd = 0;  // the end of the ADPCM data chunk, or of the stream when its size is not told
 };
 

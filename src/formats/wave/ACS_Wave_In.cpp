@@ -64,7 +64,14 @@ void TWaveIn::ReadWaveHeader() {
     int64_t bytes = std::min<int64_t>(info.DataSize, available);
     bytes -= bytes % frameSize;
     FSize = bytes;
+    const int64_t stated = info.DataSize;
+    FAnnouncedBytes = info.DataSize == 0xFFFFFFFFu ? bytes : stated - stated % frameSize;
   }
+}
+
+int64_t TWaveIn::AnnouncedSize() {
+  const bool wholeFile = FStartSample == 0 && FEndSample == -1;
+  return FWavType == wtPCM && wholeFile ? std::max(FAnnouncedBytes, Size()) : Size();
 }
 
 void TWaveIn::OpenFile() {
