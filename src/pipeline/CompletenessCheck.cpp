@@ -61,7 +61,16 @@ int32_t TCompletenessCheck::GetData(std::span<uint8_t> buffer) {
   {
     std::lock_guard lock(FInputLock);
     TACSFileIn& source = Source();
-    n = source.GetData(buffer);
+    try {
+      n = source.GetData(buffer);
+    } catch (const std::exception& error) {
+      // A source that cannot go on is told like one that ended early, with how far it got.
+      std::string reason = error.what();
+      if (reason.starts_with(source.FileName() + ": ")) {
+        reason.erase(0, source.FileName().size() + 2);
+      }
+      throw EACSException(ShortRunMessage(FDelivered, FAnnounced, FFormat, reason));
+    }
     FPosition = source.Position();
     FSize = source.Size();
   }
