@@ -70,7 +70,11 @@ TIniDocument TIniDocument::Load(const std::string& fileName) {
     document.FUnreadable = file.Outcome == sfRefused;
     return document;
   }
-  const std::string& text = file.Text;
+  return Parse(file.Text);
+}
+
+TIniDocument TIniDocument::Parse(const std::string& text) {
+  TIniDocument document;
   if (text.find('\n') != std::string::npos && text.find("\r\n") == std::string::npos) {
     document.FLineEnd = "\n";
   }
