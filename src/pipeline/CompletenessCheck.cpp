@@ -1,6 +1,5 @@
 #include "pipeline/CompletenessCheck.h"
 
-
 namespace {
 
 std::string PlayingTime(int64_t bytes, const TPcmFormat& format) {
