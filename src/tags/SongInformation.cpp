@@ -30,6 +30,26 @@ std::string BaseName(const std::string& fileName) {
   return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+// "3/12" gives 3 and, when no total is known yet, 12.
+void SplitNumberPair(const std::string& text, std::string& number, std::string& total) {
+  const size_t slash = text.find('/');
+  number = TrimBlanks(text.substr(0, slash));
+  if (slash != std::string::npos && total.empty()) {
+    total = TrimBlanks(text.substr(slash + 1));
+  }
+}
+
+void FillFromVorbis(const TVorbisComments& comments, SongInformation& info) {
+  const auto& values = comments.Values;
+  info.AlbumArtist = values[vkAlbumArtist];
+  info.Composer = values[vkComposer];
+  info.TotalTracks = values[vkTotalTracks];
+  info.TotalDiscs = values[vkTotalDiscs];
+  SplitNumberPair(values[vkDiscNumber], info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(values[vkTrackNumber], track, info.TotalTracks);
+}
+
 void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   if (!tag.Exists()) {
     return;
@@ -162,6 +182,7 @@ void ReadOgg(TStream& file, SongInformation& info) {
   if (ogg.Track() != 0) {
     info.Track = std::to_string(ogg.Track());
   }
+  FillFromVorbis(ogg.Comments(), info);
 }
 
 void ReadAPE(TStream& file, SongInformation& info) {
@@ -222,6 +243,7 @@ void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info)
   if (flac.Track() != 0) {
     info.Track = std::to_string(flac.Track());
   }
+  FillFromVorbis(flac.Comments(), info);
   info.StreamInfo.Valid = "Yes";
   info.StreamInfo.FileSize = Bytes(flac.FileSize());
   info.StreamInfo.SampleRate = Hertz(flac.SampleRate());
