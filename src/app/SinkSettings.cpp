@@ -70,6 +70,10 @@ TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber) {
           row.TotalDiscs,  row.Composer};
 }
 
+std::string NumberOfTotal(const std::string& number, const std::string& total) {
+  return number.empty() || total.empty() ? number : number + "/" + total;
+}
+
 std::vector<std::string> SplitValues(const std::string& text) {
   constexpr std::string_view Separator = "; ";
   std::vector<std::string> values;

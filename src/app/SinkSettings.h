@@ -56,6 +56,9 @@ struct TSinkTags {
 };
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber);
 
+// "n" or "n/total" as ID3v2's TRCK and TPOS and APEv2's Track and Disc write a number.
+std::string NumberOfTotal(const std::string& number, const std::string& total);
+
 // The values of a field that holds several joined with "; " (a name list such as the artists).
 std::vector<std::string> SplitValues(const std::string& text);
 

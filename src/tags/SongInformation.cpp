@@ -71,6 +71,10 @@ void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   info.Copyright = tag.Copyright();
   info.Language = tag.Language();
   info.Link = tag.Link();
+  info.AlbumArtist = tag.AlbumArtist();
+  SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(tag.TrackText(), track, info.TotalTracks);
 }
 
 void FillFromID3v1(const TID3v1& tag, SongInformation& info) {
@@ -198,6 +202,9 @@ void ReadAPE(TStream& file, SongInformation& info) {
       info.Genre = tag.Genre();
       info.Comment = tag.Comment();
       info.Copyright = tag.Copyright();
+      info.AlbumArtist = tag.AlbumArtist();
+      info.Composer = tag.Composer();
+      SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
       if (tag.Track() != 0) {
         info.Track = std::to_string(tag.Track());
       }
