@@ -21,4 +21,9 @@ struct TConversionRow {
   // The folder the input was added from (its path below it is kept with "Keep the source folder
   // structure"); empty for a file named on its own.
   std::string SourceRoot;
+  // More texts that travel into the outputs. A field the file holds several times keeps all its
+  // values, joined with "; ".
+  std::string Composer;
+  std::string TotalTracks;
+  std::string TotalDiscs;
 };

@@ -1,5 +1,5 @@
-// OGG input and output for the conversion driver: the quality and bit-rate settings and six
-// Vorbis comments.
+// OGG input and output for the conversion driver: the quality and bit-rate settings and the row's
+// texts as Vorbis comments.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -22,6 +22,6 @@ void WireVorbis(TFormatTable& table) {
         sink.SetDesiredNominalBitrate(static_cast<TVorbisBitRate>(settings.DesiredNominalBitrate));
         sink.SetDesiredMaximumBitrate(static_cast<TVorbisBitRate>(settings.DesiredMaximumBitrate));
         sink.SetMinimumBitrate(static_cast<TVorbisBitRate>(settings.MinimumBitrate));
-        sink.SetComments(VorbisComments(setup.Row));
+        sink.SetComments(VorbisComments(setup.Row, SinkTags(setup.Row, setup.RowNumber).Track));
       });
 }

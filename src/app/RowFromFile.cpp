@@ -24,5 +24,10 @@ TConversionRow ReadConversionRow(const std::string& fileName) {
   row.Comment = info.Comment;
   row.SourceTrack = info.Track;
   row.Duration = FormatDuration(info.StreamInfo.Duration);
+  row.AlbumArtist = info.AlbumArtist;
+  row.Disc = info.Disc;
+  row.Composer = info.Composer;
+  row.TotalTracks = info.TotalTracks;
+  row.TotalDiscs = info.TotalDiscs;
   return row;
 }

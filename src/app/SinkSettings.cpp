@@ -65,10 +65,51 @@ std::string WMASinkProfileFile(const TSettings& settings, const std::string& app
 }
 
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber) {
-  return {row.Title, row.Artist, row.Album, row.Year, std::to_string(rowNumber), row.Comment, row.Genre};
+  return {row.Title,       row.Artist, row.Album,       row.Year,       std::to_string(rowNumber),
+          row.Comment,     row.Genre,  row.AlbumArtist, row.Disc,       row.TotalTracks,
+          row.TotalDiscs,  row.Composer};
 }
 
-std::vector<std::string> VorbisComments(const TConversionRow& row) {
-  return {"TITLE=" + row.Title,     "ARTIST=" + row.Artist,   "ALBUM=" + row.Album,
-          "DATE=" + row.Year,       "COMMENT=" + row.Comment, "GENRE=" + row.Genre};
+std::string NumberOfTotal(const std::string& number, const std::string& total) {
+  return number.empty() || total.empty() ? number : number + "/" + total;
+}
+
+std::vector<std::string> SplitValues(const std::string& text) {
+  constexpr std::string_view Separator = "; ";
+  std::vector<std::string> values;
+  size_t start = 0;
+  for (size_t found = text.find(Separator); found != std::string::npos; found = text.find(Separator, start)) {
+    values.push_back(text.substr(start, found - start));
+    start = found + Separator.size();
+  }
+  values.push_back(text.substr(start));
+  return values;
+}
+
+std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track) {
+  std::vector<std::string> comments;
+  // Lists of names go back as one comment per value, free texts whole.
+  const auto add = [&comments](const char* key, const std::string& text, bool names) {
+    for (const std::string& value : names ? SplitValues(text) : std::vector<std::string>{text}) {
+      comments.push_back(key + value);
+    }
+  };
+  const auto addIfAny = [&add](const char* key, const std::string& text, bool names) {
+    if (!text.empty()) {
+      add(key, text, names);
+    }
+  };
+  add("TITLE=", row.Title, false);
+  add("ARTIST=", row.Artist, true);
+  add("ALBUM=", row.Album, false);
+  add("DATE=", row.Year, false);
+  add("COMMENT=", row.Comment, false);
+  add("GENRE=", row.Genre, true);
+  addIfAny("TRACKNUMBER=", track, false);
+  addIfAny("ALBUMARTIST=", row.AlbumArtist, true);
+  addIfAny("DISCNUMBER=", row.Disc, false);
+  addIfAny("TOTALTRACKS=", row.TotalTracks, false);
+  addIfAny("TOTALDISCS=", row.TotalDiscs, false);
+  addIfAny("COMPOSER=", row.Composer, true);
+  return comments;
 }

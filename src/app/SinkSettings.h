@@ -52,8 +52,18 @@ std::string WMASinkProfileFile(const TSettings& settings, const std::string& app
 // The row's texts for the sinks that write tags; Track is the row number in decimal.
 struct TSinkTags {
   std::string Title, Artist, Album, Year, Track, Comment, Genre;
+  std::string AlbumArtist, Disc, TotalTracks, TotalDiscs, Composer;
 };
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber);
 
-// "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order.
-std::vector<std::string> VorbisComments(const TConversionRow& row);
+// "n" or "n/total" as ID3v2's TRCK and TPOS and APEv2's Track and Disc write a number.
+std::string NumberOfTotal(const std::string& number, const std::string& total);
+
+// The values of a field that holds several joined with "; " (a name list such as the artists).
+std::vector<std::string> SplitValues(const std::string& text);
+
+// "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order,
+// then "TRACKNUMBER=" (the given track), "ALBUMARTIST=", "DISCNUMBER=", "TOTALTRACKS=",
+// "TOTALDISCS=", "COMPOSER=" where they are not empty. Artists, genres and composers give one
+// comment per value.
+std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track = {});

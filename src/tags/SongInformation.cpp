@@ -30,6 +30,26 @@ std::string BaseName(const std::string& fileName) {
   return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+// "3/12" gives 3 and, when no total is known yet, 12.
+void SplitNumberPair(const std::string& text, std::string& number, std::string& total) {
+  const size_t slash = text.find('/');
+  number = TrimBlanks(text.substr(0, slash));
+  if (slash != std::string::npos && total.empty()) {
+    total = TrimBlanks(text.substr(slash + 1));
+  }
+}
+
+void FillFromVorbis(const TVorbisComments& comments, SongInformation& info) {
+  const auto& values = comments.Values;
+  info.AlbumArtist = values[vkAlbumArtist];
+  info.Composer = values[vkComposer];
+  info.TotalTracks = values[vkTotalTracks];
+  info.TotalDiscs = values[vkTotalDiscs];
+  SplitNumberPair(values[vkDiscNumber], info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(values[vkTrackNumber], track, info.TotalTracks);
+}
+
 void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   if (!tag.Exists()) {
     return;
@@ -51,6 +71,10 @@ void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   info.Copyright = tag.Copyright();
   info.Language = tag.Language();
   info.Link = tag.Link();
+  info.AlbumArtist = tag.AlbumArtist();
+  SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(tag.TrackText(), track, info.TotalTracks);
 }
 
 void FillFromID3v1(const TID3v1& tag, SongInformation& info) {
@@ -162,6 +186,7 @@ void ReadOgg(TStream& file, SongInformation& info) {
   if (ogg.Track() != 0) {
     info.Track = std::to_string(ogg.Track());
   }
+  FillFromVorbis(ogg.Comments(), info);
 }
 
 void ReadAPE(TStream& file, SongInformation& info) {
@@ -177,6 +202,9 @@ void ReadAPE(TStream& file, SongInformation& info) {
       info.Genre = tag.Genre();
       info.Comment = tag.Comment();
       info.Copyright = tag.Copyright();
+      info.AlbumArtist = tag.AlbumArtist();
+      info.Composer = tag.Composer();
+      SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
       if (tag.Track() != 0) {
         info.Track = std::to_string(tag.Track());
       }
@@ -222,6 +250,7 @@ void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info)
   if (flac.Track() != 0) {
     info.Track = std::to_string(flac.Track());
   }
+  FillFromVorbis(flac.Comments(), info);
   info.StreamInfo.Valid = "Yes";
   info.StreamInfo.FileSize = Bytes(flac.FileSize());
   info.StreamInfo.SampleRate = Hertz(flac.SampleRate());

@@ -39,6 +39,12 @@ struct SongInformation {
   std::string Link;
   std::string Lyrics;
   MPEGInfo StreamInfo;
+  // The numbers are decimal texts; a field the file holds several times keeps all its values,
+  // joined with "; ".
+  std::string AlbumArtist;
+  std::string Disc;
+  std::string TotalTracks;
+  std::string TotalDiscs;
 };
 
 // Reads whatever the file holds; what cannot be read stays empty. Never throws for a bad file.

@@ -62,7 +62,7 @@ TMp3Run Encode(TMP3Out& sink, TACSInput& source, const std::string& fileName, bo
 
 TEST(ACS_LAME, Id3v2TagHoldsEveryFieldInFullAsUtf8) {
   const std::string title(200, 'x');
-  const auto tag = BuildId3v2Tag({title, "Ünïcødé ☃", "", "2024", "7", "Note", "Rock"});
+  const auto tag = BuildId3v2Tag({title, "Ünïcødé ☃", "", "2024", "7", "Note", "Rock", "", "", ""});
   ASSERT_GE(tag.size(), 10u);
   EXPECT_EQ(std::string(tag.begin(), tag.begin() + 5), std::string("ID3\x04\x00", 5));
   EXPECT_EQ(Id3v2Length(tag), tag.size());
@@ -76,6 +76,13 @@ TEST(ACS_LAME, Id3v2TagHoldsEveryFieldInFullAsUtf8) {
   EXPECT_NE(text.find("TRCK"), std::string::npos);
   EXPECT_NE(text.find("TCON"), std::string::npos);
   EXPECT_TRUE(BuildId3v2Tag({}).empty());
+  const auto extras = BuildId3v2Tag({"", "", "", "", "", "", "", "Va", "1/2", "Cy"});
+  const std::string extraText(extras.begin(), extras.end());
+  for (const std::string& frame : {"TPE2" + std::string("\0\0\0\x03\0\0\x03", 7) + "Va",
+                                  "TPOS" + std::string("\0\0\0\x04\0\0\x03", 7) + "1/2",
+                                  "TCOM" + std::string("\0\0\0\x03\0\0\x03", 7) + "Cy"}) {
+    EXPECT_NE(extraText.find(frame), std::string::npos) << frame.substr(0, 4);
+  }
 }
 
 TEST(ACS_LAME, Latin1TrailerTextKeepsWhatLatin1Holds) {

@@ -75,3 +75,20 @@ TEST(SinkSettings, TagsComeFromTheRow) {
   EXPECT_EQ(VorbisComments(row),
             (std::vector<std::string>{"TITLE=T", "ARTIST=A", "ALBUM=L", "DATE=1999", "COMMENT=C", "GENRE=Rock"}));
 }
+
+TEST(SinkSettings, VorbisCommentsSplitNameListsAndAddTheExtraFieldsTheRowHas) {
+  TConversionRow row;
+  row.Title = "A; B";
+  row.Artist = "Ana; Bo";
+  row.Genre = "Rock";
+  row.Comment = "x; y";
+  row.AlbumArtist = "Va";
+  row.Disc = "2";
+  row.TotalTracks = "12";
+  row.Composer = "Cy; Di";
+  EXPECT_EQ(VorbisComments(row, "3"),
+            (std::vector<std::string>{"TITLE=A; B", "ARTIST=Ana", "ARTIST=Bo", "ALBUM=", "DATE=", "COMMENT=x; y",
+                                      "GENRE=Rock", "TRACKNUMBER=3", "ALBUMARTIST=Va", "DISCNUMBER=2",
+                                      "TOTALTRACKS=12", "COMPOSER=Cy", "COMPOSER=Di"}));
+  EXPECT_EQ(SplitValues("a; b;c"), (std::vector<std::string>{"a", "b;c"}));
+}

@@ -4,10 +4,13 @@
 // streams. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+
+class TFLACMetadata;
 
 class TFLACOut : public TACSFileOut {
 public:
@@ -36,6 +39,9 @@ public:
   void SetMaxResidualPartitionOrder(uint16_t value) { FMaxResidualPartitionOrder = value; }
   bool Verify() const { return FVerify; }
   void SetVerify(bool value) { FVerify = value; }
+  // "KEY=value" texts written as the file's Vorbis comments; a key may repeat.
+  const std::vector<std::string>& Comments() const { return FComments; }
+  void SetComments(const std::vector<std::string>& lines) { FComments = lines; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -49,6 +55,7 @@ private:
   friend struct TFLACOutCallbacks;
 
   void ConfigureEncoder(TACSInput& input);
+  void SetMetadata();
   void StartEncoder();
   void FinishEncoder();
   int32_t FillReadBlock();
@@ -65,7 +72,10 @@ private:
   uint16_t FMinResidualPartitionOrder = 0;
   uint16_t FMaxResidualPartitionOrder = 0;
   bool FVerify = false;
+  std::vector<std::string> FComments;
 
+  // Read by the encoder until it finishes, so it is declared first and outlives it.
+  std::unique_ptr<TFLACMetadata> FMetadata;
   std::unique_ptr<void, TEncoderDeleter> FEncoder;
   std::vector<uint8_t> FReadBlock;
   std::vector<int32_t> FSamples;

@@ -4,6 +4,7 @@
 #include "formats/CodecLibrary.h"
 #include "formats/flac/ACS_FLAC.h"
 #include "formats/flac/FLAC.h"
+#include "formats/flac/FLACMetadata.h"
 
 namespace {
 
@@ -90,7 +91,9 @@ TFLACOut::TFLACOut() : FLibrary(FLACLibrary()) {
                       "FLAC__stream_encoder_set_do_exhaustive_model_search",
                       "FLAC__stream_encoder_set_total_samples_estimate", "FLAC__stream_encoder_get_blocksize",
                       "FLAC__stream_encoder_init_stream", "FLAC__stream_encoder_process_interleaved",
-                      "FLAC__stream_encoder_finish"});
+                      "FLAC__stream_encoder_finish", "FLAC__stream_encoder_set_metadata",
+                      "FLAC__metadata_object_new", "FLAC__metadata_object_delete",
+                      "FLAC__metadata_object_vorbiscomment_append_comment"});
 }
 
 TFLACOut::~TFLACOut() { EndWorker(); }
@@ -146,6 +149,13 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
   }
 }
 
+void TFLACOut::SetMetadata() {
+  FMetadata = std::make_unique<TFLACMetadata>(FLACLibrary());
+  FMetadata->AddVorbisComments(FComments);
+  FMetadata->AddPadding(TFLACMetadata::PaddingSize);
+  FLACLibrary().FLAC__stream_encoder_set_metadata(AsEncoder(FEncoder.get()), FMetadata->Blocks(), FMetadata->Count());
+}
+
 void TFLACOut::StartEncoder() {
   const TFLACBinding& lib = FLACLibrary();
   FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
@@ -176,9 +186,11 @@ void TFLACOut::Prepare() {
     Input()->Init();
     inputStarted = true;
     ConfigureEncoder(*Input());
+    SetMetadata();
     StartEncoder();
   } catch (...) {
     FEncoder.reset();
+    FMetadata.reset();
     AbandonPrepare(inputStarted);
     throw;
   }
@@ -234,6 +246,7 @@ void TFLACOut::FinishEncoder() {
   // The library encodes what it still holds and rewrites the stream information at the start.
   const bool finished = FLACLibrary().FLAC__stream_encoder_finish(AsEncoder(FEncoder.get()));
   FEncoder.reset();
+  FMetadata.reset();
   if (!finished) {
     throw EACSException(FWriteFailure.empty() ? FFileName + ": the FLAC stream could not be completed" : FWriteFailure);
   }

@@ -93,6 +93,13 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // Fields only the ID3v2 tag holds.
+  const std::string& Id3TagAlbumArtist() const { return FId3TagAlbumArtist; }
+  void SetId3TagAlbumArtist(const std::string& value) { FId3TagAlbumArtist = value; }
+  const std::string& Id3TagDisc() const { return FId3TagDisc; }
+  void SetId3TagDisc(const std::string& value) { FId3TagDisc = value; }
+  const std::string& Id3TagComposer() const { return FId3TagComposer; }
+  void SetId3TagComposer(const std::string& value) { FId3TagComposer = value; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -131,6 +138,9 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::string FId3TagAlbumArtist;
+  std::string FId3TagDisc;
+  std::string FId3TagComposer;
 
   std::array<int16_t, BlockBufferSize / 2> FBlockBuffer{};
   std::vector<uint8_t> FOutputBuffer;

@@ -48,6 +48,9 @@ std::vector<uint8_t> BuildId3v2Tag(const TId3Fields& fields) {
   AppendTextFrame(frames, "TRCK", fields.Track);
   AppendCommentFrame(frames, fields.Comment);
   AppendTextFrame(frames, "TCON", fields.Genre);
+  AppendTextFrame(frames, "TPE2", fields.AlbumArtist);
+  AppendTextFrame(frames, "TPOS", fields.Disc);
+  AppendTextFrame(frames, "TCOM", fields.Composer);
   if (frames.empty()) {
     return {};
   }

@@ -15,6 +15,9 @@ struct TId3Fields {
   std::string Track;
   std::string Comment;
   std::string Genre;
+  std::string AlbumArtist;
+  std::string Disc;  // "2" or "2/3"
+  std::string Composer;
 };
 
 // The whole tag, header included; empty when every field is empty. Texts are UTF-8.
