@@ -94,11 +94,14 @@ void TChannelMixer::Convert(std::span<const uint8_t> frames, std::vector<uint8_t
   float frame[MaxChannels];
   for (size_t i = 0; i < count; ++i) {
     std::memcpy(frame, frames.data() + i * channels * sizeof(float), channels * sizeof(float));
+    // Summed in double, so the mix is as exact as its float result can hold.
     float mixed[2] = {0.0f, 0.0f};
     for (size_t side = 0; side < 2; ++side) {
+      double sum = 0.0;
       for (size_t c = 0; c < channels; ++c) {
-        mixed[side] += FMix[side][c] * frame[c];
+        sum += static_cast<double>(FMix[side][c]) * frame[c];
       }
+      mixed[side] = static_cast<float>(sum);
     }
     std::memcpy(out.data() + start + i * sizeof mixed, mixed, sizeof mixed);
   }
