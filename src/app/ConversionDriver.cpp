@@ -128,7 +128,6 @@ TConversionDriver::TConversionDriver(const TSettings& settings, std::string appD
   if (!FAppDir.empty() && FAppDir.back() != '/') {
     FAppDir += '/';
   }
-  FMSConverter.SetMode(msmMonoToBoth);
 }
 
 TConversionDriver::~TConversionDriver() {
@@ -268,7 +267,6 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
-  RequireStagedFormat(source.GetFormat());
 
   MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
@@ -277,7 +275,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   if (sinkFormat.Configure) {
     sinkFormat.Configure(sink, TSinkSetup{FSettings, row, result.Row, FAppDir});
   }
-  sink.SetInput(&InsertStages(source));
+  sink.SetInput(&InsertStages(source, sink));
   FCurrentSink = &sink;
   sink.Run();
   if (FStopRequested) {
@@ -335,30 +333,10 @@ void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& forma
   }
 }
 
-void TConversionDriver::RequireStagedFormat(const TPcmFormat& format) {
-  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
-  // refused rather than handed to a sink that would write it as what it is not.
-  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
-      format.Channels <= 2) {
-    return;
-  }
-  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
-  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
-                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
-}
-
-TACSInput& TConversionDriver::InsertStages(TACSFileIn& source) {
+TACSInput& TConversionDriver::InsertStages(TACSFileIn& source, const TACSOutput& sink) {
   FCompletenessCheck.SetSource(&source);
-  TACSInput* head = &FCompletenessCheck;
-  if (head->GetBitsPerSample() == 8) {
-    FSampleConverter.SetInput(head);
-    head = &FSampleConverter;
-  }
-  if (head->GetChannels() == 1) {
-    FMSConverter.SetInput(head);
-    head = &FMSConverter;
-  }
-  return *head;
+  const TPcmFormat offered = FCompletenessCheck.GetFormat();
+  return FStages.Build(FCompletenessCheck, offered, sink.AcceptedFormat(offered));
 }
 
 void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result) {

@@ -20,7 +20,7 @@
 #include "app/DriverFormats.h"
 #include "app/Settings.h"
 #include "pipeline/ACS_Classes.h"
-#include "pipeline/ACS_Converters.h"
+#include "app/StageChain.h"
 #include "pipeline/CompletenessCheck.h"
 
 // A batch that cannot start: no usable output folder, no output format chosen, or a batch
@@ -138,8 +138,7 @@ private:
   TACSFileIn& SourceInstance(const TSourceFormat& format);
   TACSFileOut& SinkInstance(const TSinkFormat& format);
   void CheckSource(TACSFileIn& source, const std::string& formatName) const;
-  static void RequireStagedFormat(const TPcmFormat& format);
-  TACSInput& InsertStages(TACSFileIn& source);
+  TACSInput& InsertStages(TACSFileIn& source, const TACSOutput& sink);
   void WaitForRow(int32_t row, bool running, TRowResult& result);
   void ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result);
   void FinishBatch(TBatchResult& result);
@@ -163,8 +162,7 @@ private:
   // sources), then the stages, then the sources.
   std::map<std::string, std::unique_ptr<TACSFileIn>> FSources;
   TCompletenessCheck FCompletenessCheck;
-  TSampleConverter FSampleConverter;
-  TMSConverter FMSConverter;
+  TStageChain FStages;
   std::map<std::string, std::unique_ptr<TACSFileOut>> FSinks;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "formats/mp3/ACS_LAME.h"
 #include "formats/mp3/Id3v2Writer.h"
@@ -162,4 +163,16 @@ TEST(ACS_LAME, EightBitInputIsRefusedAtPrepareAndLeavesNoFile) {
   EXPECT_EQ(run.Outcome.Message, dir.File("b.mp3") + ": the MP3 encoder takes 16-bit samples, the input has 8");
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.mp3")));
   EXPECT_EQ(source.InitCount, source.FlushCount);
+}
+
+TEST(ACS_LAME, RatesOutsideWhatLameTakesAreAskedAtTheNearestOrTheChosenOutputRate) {
+  TMP3Out sink;
+  for (const auto& [chosen, offered, accepted] :
+       {std::tuple{TMP3SampleRate::srDefault, 44100, 44100}, std::tuple{TMP3SampleRate::srDefault, 96000, 48000},
+        std::tuple{TMP3SampleRate::srDefault, 6000, 8000}, std::tuple{TMP3SampleRate::sr32kHz, 96000, 32000},
+        std::tuple{TMP3SampleRate::sr32kHz, 22050, 22050}}) {
+    sink.SetSampleRate(chosen);
+    const TPcmFormat format = sink.AcceptedFormat(TPcmFormat{24, TSampleKind::skInteger, 6, offered, 0});
+    EXPECT_EQ(format, (TPcmFormat{16, TSampleKind::skInteger, 2, accepted, 0})) << offered << " Hz, choice " << chosen;
+  }
 }

@@ -1,5 +1,6 @@
 #include "formats/mp3/ACS_LAME.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <filesystem>
 
@@ -41,6 +42,15 @@ TMP3Out::TMP3Out() : FLibrary(LameLibrary()) {
 }
 
 TMP3Out::~TMP3Out() { EndWorker(); }
+
+TPcmFormat TMP3Out::AcceptedFormat(const TPcmFormat& offered) const {
+  TPcmFormat accepted = TACSFileOut::AcceptedFormat(offered);
+  if (offered.SampleRate < MinInputRate || offered.SampleRate > MaxInputRate) {
+    accepted.SampleRate = FSampleRate != TMP3SampleRate::srDefault ? MP3SampleRateHz(FSampleRate)
+                                                                    : std::clamp(offered.SampleRate, MinInputRate, MaxInputRate);
+  }
+  return accepted;
+}
 
 TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input) {
   const TLameBinding& lib = LameLibrary();

@@ -51,8 +51,16 @@ public:
   static constexpr int32_t BlockBufferSize = 16384;
   static constexpr int32_t OutputBufferSize = 17440;  // 1.25 x 8192 + 7200: the largest block's worst case
 
+  // The lowest and highest input rates the encoder takes.
+  static constexpr int32_t MinInputRate = 8000;
+  static constexpr int32_t MaxInputRate = 48000;
+
   TMP3Out();
   ~TMP3Out() override;
+
+  // 16-bit stereo at the offered rate when the encoder takes it; otherwise at the output rate
+  // chosen in SampleRate, or without one at the nearest rate it takes.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
 
   TMP3BitRate BitRate() const { return FBitRate; }
   void SetBitRate(TMP3BitRate value) { FBitRate = value; }
