@@ -268,7 +268,7 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
-  RequireStagedFormat(source.GetFormat());
+  const TPcmFormat offered = source.GetFormat();
 
   MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
@@ -277,7 +277,12 @@ void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRow
   if (sinkFormat.Configure) {
     sinkFormat.Configure(sink, TSinkSetup{FSettings, row, result.Row, FAppDir});
   }
-  sink.SetInput(&InsertStages(source));
+  // A sink that takes the source's PCM as it is needs no stage.
+  const bool direct = sink.AcceptedFormat(offered) == offered;
+  if (!direct) {
+    RequireStagedFormat(offered);
+  }
+  sink.SetInput(direct ? static_cast<TACSInput*>(&source) : &InsertStages(source));
   FCurrentSink = &sink;
   sink.Run();
   if (FStopRequested) {
@@ -329,9 +334,11 @@ void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& forma
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
   const bool valid = source.Valid();
+  const std::string reason = source.InvalidReason();
   source.CloseFile();
   if (!valid) {
-    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+    throw ERowFailure("cannot be read as a " + formatName + " file (" +
+                      (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
   }
 }
 

@@ -20,10 +20,13 @@ public:
   int32_t GetBitsPerSample() override { return FBits; }
   int32_t GetChannels() override { return FChannels; }
   int32_t GetSampleRate() override { return FRate; }
+  TPcmFormat GetFormat() override { return {FBits, Kind, FChannels, FRate, ChannelMask}; }
   int32_t GetData(std::span<uint8_t> buffer) override;
   void Init() override;
   void Flush() override;
 
+  TSampleKind Kind = TSampleKind::skInteger;
+  uint32_t ChannelMask = 0;
   // At most this many bytes per GetData call.
   int32_t MaxPerCall = 1 << 30;
   // Size announced after Init; the byte count when unset.
