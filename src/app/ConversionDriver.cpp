@@ -327,9 +327,11 @@ void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& forma
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
   const bool valid = source.Valid();
+  const std::string reason = source.InvalidReason();
   source.CloseFile();
   if (!valid) {
-    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+    throw ERowFailure("cannot be read as a " + formatName + " file (" +
+                      (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
   }
 }
 

@@ -111,6 +111,9 @@ public:
   void SetEndSample(int64_t value) { FEndSample = value; }
 
   bool Valid() const { return FValid; }
+  // What made the last OpenFile find the file not Valid, in a few words ("12 bits per sample");
+  // empty when the source does not say.
+  virtual std::string InvalidReason() const { return {}; }
   int32_t OpenCount() const { return FOpenCount; }
   int64_t TotalSamples() const { return FTotalSamples; }
 
