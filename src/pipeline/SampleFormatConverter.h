@@ -5,6 +5,7 @@
 // the target before rounding; widening, and 8-bit to 16-bit, are exact. Every result beyond the
 // target's range is clipped, so a float past full scale never wraps round.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "pipeline/PcmStage.h"
@@ -25,7 +26,9 @@ private:
   int32_t FTargetBits = 16;
   TSampleKind FTargetKind = TSampleKind::skInteger;
   bool FDither = false;
-  uint32_t FNoise = 0;  // the dither's generator; reseeded every run, so runs are reproducible
+  // The loop for the run's two formats.
+  void (*FConvert)(const uint8_t*, size_t, uint8_t*, bool, uint64_t&) = nullptr;
+  uint64_t FNoise = 0;  // the dither's generator; reseeded every run, so runs are reproducible
 };
 
 // Whether narrowing `input` to `bits`-bit integers loses resolution and so is dithered.
