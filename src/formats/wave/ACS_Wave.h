@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/wave/AdpcmCodec.h"
+#include "formats/wave/WaveTagChunks.h"
 #include "formats/wave/WaveHeader.h"
 #include "pipeline/ACS_Classes.h"
 
@@ -85,6 +86,10 @@ public:
   uint16_t BlockSize() const { return FBlockSize; }
   void SetBlockSize(uint16_t value);
   void SetFileMode(TFileOutputMode mode) override;
+  // Texts written as tag chunks after the audio of a new file; a run that appends leaves the
+  // file's chunks as they are.
+  const TWaveTags& Tags() const { return FTags; }
+  void SetTags(const TWaveTags& value) { FTags = value; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -107,6 +112,7 @@ private:
   void WritePcmHeader();
   void FailPrepare(const char* message);
   void CompleteHeader();
+  void AppendTagChunks();
 
   // IMA ADPCM output (ACS_Wave_OutDvi.cpp)
   void PrepareDvi(const TWaveFormat& format, int64_t inputSize);
@@ -120,6 +126,7 @@ private:
   TAppendFormat FAppendFormat;
   uint16_t FBlockSize = 512;
   bool FAppending = false;  // this run extends an existing, non-empty file
+  TWaveTags FTags;
   int64_t FDataStart = 44;  // where the sample data of the file being written begins
   std::vector<int16_t> FDviPcm;    // the PCM of one IMA block
   std::vector<uint8_t> FDviBlock;  // one encoded IMA block

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
+#include "formats/wave/WaveTagChunks.h"
 #include "formats/wave/WaveWriter.h"
 
 TWaveOut::TWaveOut() = default;
@@ -122,11 +123,25 @@ void TWaveOut::CompleteHeader() {
   WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(length - 8));
 }
 
+void TWaveOut::AppendTagChunks() {
+  const std::vector<uint8_t> chunks = BuildWaveTagChunks(FTags);
+  if (FAppending || chunks.empty()) {
+    return;
+  }
+  FStream->SeekToEnd();
+  if (FStream->Size() % 2 != 0) {
+    FStream->Write(std::vector<uint8_t>{0});  // the data chunk's pad byte
+  }
+  FStream->Write(chunks);
+  WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(FStream->Size() - 8));
+}
+
 void TWaveOut::Done() {
   std::exception_ptr failure;
   if (FStream != nullptr) {
     try {
       CompleteHeader();
+      AppendTagChunks();
     } catch (...) {
       failure = std::current_exception();
     }
