@@ -32,6 +32,11 @@ void AppendInfoText(std::vector<uint8_t>& out, const char* id, const std::string
 }  // namespace
 
 std::vector<uint8_t> BuildWaveTagChunks(const TWaveTags& tags) {
+  TWaveTags withoutTrack = tags;
+  withoutTrack.Track.clear();
+  if (BuildId3v2Tag(withoutTrack).empty()) {
+    return {};
+  }
   std::vector<uint8_t> info{'I', 'N', 'F', 'O'};
   AppendInfoText(info, "INAM", tags.Title);
   AppendInfoText(info, "IART", tags.Artist);

@@ -11,5 +11,6 @@
 
 using TWaveTags = TId3Fields;
 
-// Both chunks, each of even length; empty when every field is empty.
+// Both chunks, each of even length. Empty when no field but the track number has text: a file
+// without tags converts into one without tags, byte for byte.
 std::vector<uint8_t> BuildWaveTagChunks(const TWaveTags& tags);
