@@ -11,7 +11,7 @@ void WireWMA(TFormatTable& table) {
       [](TACSFileOut& out, const TSinkSetup& setup) {
         auto& sink = dynamic_cast<TWMA_Out&>(out);
         sink.SetProfileFile(WMASinkProfileFile(setup.Settings, setup.AppDir));
-        const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+        const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
         sink.SetId3TagTitle(Utf8ToUtf16(tags.Title));
         sink.SetId3TagArtist(Utf8ToUtf16(tags.Artist));
         sink.SetId3TagAlbum(Utf8ToUtf16(tags.Album));

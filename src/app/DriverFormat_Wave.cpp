@@ -16,7 +16,7 @@ void WireWave(TFormatTable& table) {
         return sink;
       },
       [](TACSFileOut& out, const TSinkSetup& setup) {
-        const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+        const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
         dynamic_cast<TWaveOut&>(out).SetTags({tags.Title, tags.Artist, tags.Album, tags.Year,
                                               NumberOfTotal(tags.Track, tags.TotalTracks), tags.Comment,
                                               tags.Genre, tags.AlbumArtist, NumberOfTotal(tags.Disc, tags.TotalDiscs),
