@@ -1,4 +1,4 @@
-// WMA output for the conversion driver: the chosen profile and six tag texts, no track number.
+// WMA output for the conversion driver: the chosen profile and the row's tag texts.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -18,5 +18,9 @@ void WireWMA(TFormatTable& table) {
         sink.SetId3TagYear(Utf8ToUtf16(tags.Year));
         sink.SetId3TagComment(Utf8ToUtf16(tags.Comment));
         sink.SetId3TagGenre(Utf8ToUtf16(tags.Genre));
+        sink.SetId3TagTrack(Utf8ToUtf16(tags.Track));
+        sink.SetId3TagAlbumArtist(Utf8ToUtf16(tags.AlbumArtist));
+        sink.SetId3TagDisc(Utf8ToUtf16(NumberOfTotal(tags.Disc, tags.TotalDiscs)));
+        sink.SetId3TagComposer(Utf8ToUtf16(tags.Composer));
       });
 }
