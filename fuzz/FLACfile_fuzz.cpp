@@ -7,5 +7,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   flac.LoadFromStream(stream);
   Use(flac.Duration());
   Use(flac.Artist());
+  Use(flac.Comments().Values[vkTotalTracks]);
   return 0;
 }

@@ -29,6 +29,6 @@ void WireFLAC(TFormatTable& table) {
         const TFLACSinkSettings settings = FLACSinkSettings(setup.Settings);
         flac.SetCompressionLevel(settings.CompressionLevel);
         flac.SetVerify(settings.Verify);
-        flac.SetComments(VorbisComments(setup.Row, SinkTags(setup.Row, setup.RowNumber).Track));
+        flac.SetComments(VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track));
       });
 }

@@ -22,7 +22,7 @@ void WireLAME(TFormatTable& table) {
         sink.SetOriginal(settings.Original);
         sink.SetCopyright(settings.Copyright);
         sink.SetCRC(settings.CRC);
-        const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+        const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
         sink.SetId3TagTitle(tags.Title);
         sink.SetId3TagArtist(tags.Artist);
         sink.SetId3TagAlbum(tags.Album);

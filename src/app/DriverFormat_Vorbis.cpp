@@ -22,6 +22,6 @@ void WireVorbis(TFormatTable& table) {
         sink.SetDesiredNominalBitrate(static_cast<TVorbisBitRate>(settings.DesiredNominalBitrate));
         sink.SetDesiredMaximumBitrate(static_cast<TVorbisBitRate>(settings.DesiredMaximumBitrate));
         sink.SetMinimumBitrate(static_cast<TVorbisBitRate>(settings.MinimumBitrate));
-        sink.SetComments(VorbisComments(setup.Row, SinkTags(setup.Row, setup.RowNumber).Track));
+        sink.SetComments(VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track));
       });
 }

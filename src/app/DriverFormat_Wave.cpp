@@ -1,6 +1,8 @@
-// WAV input and output for the conversion driver: PCM out, no settings, no tags.
+// WAV input and output for the conversion driver: PCM out, no settings, the row's texts as tag
+// chunks after the audio.
 
 #include "app/DriverFormats.h"
+#include "app/SinkSettings.h"
 #include "formats/wave/ACS_Wave.h"
 
 void WireWave(TFormatTable& table) {
@@ -13,5 +15,11 @@ void WireWave(TFormatTable& table) {
         sink->SetBlockSize(512);
         return sink;
       },
-      {});
+      [](TACSFileOut& out, const TSinkSetup& setup) {
+        const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
+        dynamic_cast<TWaveOut&>(out).SetTags({tags.Title, tags.Artist, tags.Album, tags.Year,
+                                              NumberOfTotal(tags.Track, tags.TotalTracks), tags.Comment,
+                                              tags.Genre, tags.AlbumArtist, NumberOfTotal(tags.Disc, tags.TotalDiscs),
+                                              tags.Composer});
+      });
 }

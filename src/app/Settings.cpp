@@ -56,6 +56,9 @@ std::vector<TSettingDef> MakeDefinitions() {
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},
       {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
+      // The track number the outputs' tags and names carry: the row's place in the list, or the
+      // number the file's own tag gives (the place for a file without one).
+      {TrackNumberFrom, skChoiceText, {"List position", "File's tag"}, "List position"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "app/OutputPattern.h"
+
 namespace sn = SettingNames;
 
 namespace {
@@ -68,6 +70,10 @@ TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber) {
   return {row.Title,       row.Artist, row.Album,       row.Year,       std::to_string(rowNumber),
           row.Comment,     row.Genre,  row.AlbumArtist, row.Disc,       row.TotalTracks,
           row.TotalDiscs,  row.Composer};
+}
+
+TSinkTags SinkTags(const TSettings& settings, const TConversionRow& row, int32_t rowNumber) {
+  return SinkTags(row, TrackNumberFor(settings, row, rowNumber));
 }
 
 std::string NumberOfTotal(const std::string& number, const std::string& total) {

@@ -55,6 +55,8 @@ struct TSinkTags {
   std::string AlbumArtist, Disc, TotalTracks, TotalDiscs, Composer;
 };
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber);
+// The same with Track by the "Track number from" setting (TrackNumberFor).
+TSinkTags SinkTags(const TSettings& settings, const TConversionRow& row, int32_t rowNumber);
 
 // "n" or "n/total" as ID3v2's TRCK and TPOS and APEv2's Track and Disc write a number.
 std::string NumberOfTotal(const std::string& number, const std::string& total);

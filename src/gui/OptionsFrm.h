@@ -97,6 +97,7 @@ public:
   QPushButton* btnCancel = nullptr;
   QPushButton* btnApply = nullptr;
   QComboBox* cmbExistingFiles = nullptr;
+  QComboBox* cmbTrackNumberFrom = nullptr;
 
 protected:
   void showEvent(QShowEvent* event) override;

@@ -230,6 +230,25 @@ void ReadWAV(TStream& file, SongInformation& info) {
   info.StreamInfo.SampleRate = Hertz(wav.SampleRate());
   info.StreamInfo.FileSize = Bytes(wav.FileSize());
   info.StreamInfo.Duration = wav.Duration();
+  // The ID3v2 chunk holds every field whole; the INFO texts fill what it leaves empty.
+  if (!wav.ID3v2Chunk().empty()) {
+    TMemoryStream chunk(wav.ID3v2Chunk());
+    TID3v2 tag;
+    if (tag.LoadFromStream(chunk)) {
+      FillFromID3v2(tag, info);
+    }
+  }
+  const auto& texts = wav.Info();
+  SongInformation fromInfo;
+  fromInfo.Title = texts[wiTitle];
+  fromInfo.Artist = texts[wiArtist];
+  fromInfo.Album = texts[wiAlbum];
+  fromInfo.Year = texts[wiYear];
+  fromInfo.Genre = texts[wiGenre];
+  fromInfo.Comment = texts[wiComment];
+  std::string total;
+  SplitNumberPair(texts[wiTrack], fromInfo.Track, total);
+  MergeMissing(fromInfo, info);
 }
 
 // FLAC files show their comments and stream parameters; without a title the file name stands in.

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
+#include "tags/SongInformation.h"
+#include "tags/WAVfile.h"
 #include "support/FakeComponents.h"
 #include "support/RunSink.h"
 #include "support/TestSupport.h"
@@ -289,6 +291,37 @@ TEST_F(WaveOutTest, DataPast4GiBTurnsTheFileIntoRf64) {
   const TWaveHeaderInfo info = ScanWaveHeader(image, TWaveScanPurpose::Read);
   EXPECT_TRUE(info.Rf64);
   EXPECT_EQ(DeclaredDataSize(info), static_cast<uint64_t>(dataBytes));
+}
+
+TEST_F(WaveOutTest, TagChunksFollowTheAudioWhichStillDecodesWhole) {
+  // An odd data size: the tag chunks must start after its pad byte.
+  const auto data = Ramp(44101);
+  TMemorySource source(data, 8, 1, 44100);
+  const std::string path = dir.File("tagged.wav");
+  const std::string title(300, 'T');
+  TWaveOut sink;
+  sink.SetFileName(path);
+  sink.SetTags({title, "Ana; B\xC3\xB8", "Alb", "2001", "3/9", "Note", "Jazz", "Va", "1/2", "Cy"});
+  ASSERT_EQ(Convert(sink, source), "");
+  const auto bytes = ReadFileBytes(path);
+  EXPECT_EQ(uint32_t{bytes[4]} | uint32_t{bytes[5]} << 8 | uint32_t{bytes[6]} << 16 | uint32_t{bytes[7]} << 24,
+            bytes.size() - 8);
+  TWAVfile wav;
+  ASSERT_TRUE(wav.LoadFromFile(path));
+  EXPECT_DOUBLE_EQ(wav.Duration(), 44101.0 / 44100);
+  EXPECT_EQ(wav.Info()[wiTitle], title);
+  EXPECT_EQ(wav.Info()[wiTrack], "3/9");
+  const SongInformation info = ReadSongInformation(path);
+  EXPECT_EQ(info.Title, title);
+  EXPECT_EQ(info.Artist, "Ana; B\xC3\xB8");
+  EXPECT_EQ(info.Track, "3");
+  EXPECT_EQ(info.TotalTracks, "9");
+  EXPECT_EQ(info.AlbumArtist, "Va");
+  TWaveIn reader;
+  reader.SetFileName(path);
+  reader.Init();
+  EXPECT_EQ(DrainSource(reader, 1000), data);
+  reader.Flush();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/wave/AdpcmCodec.h"
+#include "formats/wave/WaveTagChunks.h"
 #include "formats/wave/WaveHeader.h"
 #include "formats/wave/WaveWriter.h"
 #include "pipeline/ACS_Classes.h"
@@ -100,6 +101,10 @@ public:
   TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
   TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
   void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
+  // Texts written as tag chunks after the audio of a new file; a run that appends leaves the
+  // file's chunks as they are.
+  const TWaveTags& Tags() const { return FTags; }
+  void SetTags(const TWaveTags& value) { FTags = value; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -121,6 +126,7 @@ private:
 
   bool ReadAppendHeader();
   void CompleteHeader();
+  void AppendTagChunks();
 
   // IMA ADPCM output (ACS_Wave_OutDvi.cpp)
   void PrepareDvi(const TWaveFormat& format, int64_t inputSize);
@@ -134,6 +140,7 @@ private:
   TAppendFormat FAppendFormat;
   uint16_t FBlockSize = 512;
   bool FAppending = false;  // this run extends an existing, non-empty file
+  TWaveTags FTags;
   int64_t FDataStart = 44;  // where the sample data of the file being written begins
   TWaveHeaderImage FHeader;  // the header this run wrote (none when it appends)
   int32_t FBlockAlign = 4;

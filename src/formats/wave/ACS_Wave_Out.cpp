@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
+#include "formats/wave/WaveTagChunks.h"
+#include "formats/wave/WaveWriter.h"
 
 TWaveOut::TWaveOut() = default;
 
@@ -134,11 +136,28 @@ void TWaveOut::CompleteHeader() {
   WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(length - 8));
 }
 
+void TWaveOut::AppendTagChunks() {
+  const std::vector<uint8_t> chunks = BuildWaveTagChunks(FTags);
+  // An RF64 file's sizes come from its ds64 chunk, which counts the data up to the end of the
+  // file: a tag chunk after the data would be taken for audio, so such a file carries none.
+  const bool rf64 = FHeader.Ds64Offset >= 0 && NeedsRf64(FStream->Size());
+  if (FAppending || chunks.empty() || rf64) {
+    return;
+  }
+  FStream->SeekToEnd();
+  if (FStream->Size() % 2 != 0) {
+    FStream->Write(std::vector<uint8_t>{0});  // the data chunk's pad byte
+  }
+  FStream->Write(chunks);
+  WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(FStream->Size() - 8));
+}
+
 void TWaveOut::Done() {
   std::exception_ptr failure;
   if (FStream != nullptr) {
     try {
       CompleteHeader();
+      AppendTagChunks();
     } catch (...) {
       failure = std::current_exception();
     }

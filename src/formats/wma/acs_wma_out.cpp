@@ -98,13 +98,17 @@ TWriterResult TWMA_Out::CreateWriter(const std::string& fileName, std::shared_pt
 }
 
 void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
-  const std::array<std::pair<const char16_t*, const std::u16string*>, 6> tags{{
+  const std::array<std::pair<const char16_t*, const std::u16string*>, 10> tags{{
       {u"WM/AlbumTitle", &FId3TagAlbum},
       {u"WM/Year", &FId3TagYear},
       {u"WM/Genre", &FId3TagGenre},
       {u"Author", &FId3TagArtist},
       {u"Description", &FId3TagComment},
       {u"Title", &FId3TagTitle},
+      {u"WM/TrackNumber", &FId3TagTrack},
+      {u"WM/AlbumArtist", &FId3TagAlbumArtist},
+      {u"WM/PartOfSet", &FId3TagDisc},
+      {u"WM/Composer", &FId3TagComposer},
   }};
   for (const auto& [name, value] : tags) {
     if (value->empty()) {
