@@ -1,5 +1,5 @@
 // FLAC input and output for the conversion driver: the compression level and verification from
-// the settings, no tags.
+// the settings, and the row's cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -29,5 +29,6 @@ void WireFLAC(TFormatTable& table) {
         const TFLACSinkSettings settings = FLACSinkSettings(setup.Settings);
         flac.SetCompressionLevel(settings.CompressionLevel);
         flac.SetVerify(settings.Verify);
+        flac.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

@@ -1,4 +1,4 @@
-// MP3 output for the conversion driver: the MP3 settings and seven tag texts.
+// MP3 output for the conversion driver: the MP3 settings and seven tag texts and the row's cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -30,5 +30,6 @@ void WireLAME(TFormatTable& table) {
         sink.SetId3TagTrack(tags.Track);
         sink.SetId3TagComment(tags.Comment);
         sink.SetId3TagGenre(tags.Genre);
+        sink.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tags/CoverArt.h"
 #include "tags/SongInformation.h"
 
 std::string FormatDuration(double seconds) {
@@ -24,5 +25,6 @@ TConversionRow ReadConversionRow(const std::string& fileName) {
   row.Comment = info.Comment;
   row.SourceTrack = info.Track;
   row.Duration = FormatDuration(info.StreamInfo.Duration);
+  row.CoverFile = info.Cover.empty() ? FolderCoverFile(fileName) : fileName;
   return row;
 }

@@ -56,6 +56,8 @@ std::vector<TSettingDef> MakeDefinitions() {
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},
       {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
+      // A file without a picture of its own takes its folder's cover.jpg, folder.jpg or front.jpg.
+      {FolderCover, skBoolean, {}, "1"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "tags/CoverArt.h"
+
 namespace sn = SettingNames;
 
 namespace {
@@ -71,4 +73,15 @@ TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber) {
 std::vector<std::string> VorbisComments(const TConversionRow& row) {
   return {"TITLE=" + row.Title,     "ARTIST=" + row.Artist,   "ALBUM=" + row.Album,
           "DATE=" + row.Year,       "COMMENT=" + row.Comment, "GENRE=" + row.Genre};
+}
+
+std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& settings) {
+  if (row.CoverFile.empty() || (row.CoverFile != row.FileName && !settings.Boolean(sn::FolderCover))) {
+    return std::nullopt;
+  }
+  return ReadCoverFrom(row.CoverFile).Picture;
+}
+
+std::string VorbisPictureComment(const TPicture& picture) {
+  return "METADATA_BLOCK_PICTURE=" + Base64Encode(FLACPictureBlock(picture));
 }

@@ -390,6 +390,8 @@ void TOptionsFrm::BuildFilePage() {
       AddCombo(grid, 7, "cmbPlaylistPaths", "Label24", "Play list paths", SettingNames::PlaylistPaths, false);
   cmbExistingFiles =
       AddCombo(grid, 8, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
+  chkFolderCover = AddCheck(grid, 9, "chkFolderCover", "Take the folder's cover image for files without one",
+                            SettingNames::FolderCover);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);

@@ -116,5 +116,7 @@ std::string SongInformationToJson(const SongInformation& info) {
   AppendField(out, "Link", info.Link);
   AppendField(out, "Lyrics", info.Lyrics);
   AppendStream(out, info.StreamInfo);
+  AppendField(out, "Cover", info.Cover);
+  AppendField(out, "CoverNote", info.CoverNote);
   return out + "}";
 }

@@ -3,11 +3,15 @@
 // FLAC files: the sink encodes the pipeline's PCM, the source decodes 8- and 16-bit mono or stereo
 // streams. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
 
+#include <FLAC/format.h>
+
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+#include "tags/Picture.h"
 
 class TFLACOut : public TACSFileOut {
 public:
@@ -36,6 +40,8 @@ public:
   void SetMaxResidualPartitionOrder(uint16_t value) { FMaxResidualPartitionOrder = value; }
   bool Verify() const { return FVerify; }
   void SetVerify(bool value) { FVerify = value; }
+  // The picture a PICTURE block carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -49,6 +55,7 @@ private:
   friend struct TFLACOutCallbacks;
 
   void ConfigureEncoder(TACSInput& input);
+  void AttachCover();
   void StartEncoder();
   void FinishEncoder();
   int32_t FillReadBlock();
@@ -65,6 +72,9 @@ private:
   uint16_t FMinResidualPartitionOrder = 0;
   uint16_t FMaxResidualPartitionOrder = 0;
   bool FVerify = false;
+  std::optional<TPicture> FCover;
+  // The PICTURE block handed to the encoder; it points into FCover and lives as long.
+  FLAC__StreamMetadata FCoverBlock{};
 
   std::unique_ptr<void, TEncoderDeleter> FEncoder;
   std::vector<uint8_t> FReadBlock;

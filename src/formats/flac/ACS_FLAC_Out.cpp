@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -90,7 +91,7 @@ TFLACOut::TFLACOut() : FLibrary(FLACLibrary()) {
                       "FLAC__stream_encoder_set_do_exhaustive_model_search",
                       "FLAC__stream_encoder_set_total_samples_estimate", "FLAC__stream_encoder_get_blocksize",
                       "FLAC__stream_encoder_init_stream", "FLAC__stream_encoder_process_interleaved",
-                      "FLAC__stream_encoder_finish"});
+                      "FLAC__stream_encoder_finish", "FLAC__stream_encoder_set_metadata"});
 }
 
 TFLACOut::~TFLACOut() { EndWorker(); }
@@ -146,6 +147,34 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
   }
 }
 
+void TFLACOut::AttachCover() {
+  if (!FCover) {
+    return;
+  }
+  const size_t length = FLACPictureBlock(*FCover).size();
+  const bool printable = std::all_of(FCover->MimeType.begin(), FCover->MimeType.end(),
+                                     [](char c) { return c >= 0x20 && c <= 0x7E; });
+  // A metadata block holds at most 2^24 - 1 bytes; the library refuses MIME types beyond ASCII.
+  if (length >= (size_t{1} << 24) || !printable) {
+    return;
+  }
+  FCoverBlock = {};
+  FCoverBlock.type = FLAC__METADATA_TYPE_PICTURE;
+  FCoverBlock.length = static_cast<uint32_t>(length);
+  FLAC__StreamMetadata_Picture& picture = FCoverBlock.data.picture;
+  picture.type = static_cast<FLAC__StreamMetadata_Picture_Type>(FCover->Type);
+  picture.mime_type = FCover->MimeType.data();
+  picture.description = reinterpret_cast<FLAC__byte*>(FCover->Description.data());
+  const TImageSize size = ImageDimensions(FCover->Data);
+  picture.width = size.Width;
+  picture.height = size.Height;
+  picture.depth = size.Width > 0 ? 24 : 0;
+  picture.data_length = static_cast<FLAC__uint32>(FCover->Data.size());
+  picture.data = FCover->Data.data();
+  FLAC__StreamMetadata* blocks[] = {&FCoverBlock};
+  FLACLibrary().FLAC__stream_encoder_set_metadata(AsEncoder(FEncoder.get()), blocks, 1);
+}
+
 void TFLACOut::StartEncoder() {
   const TFLACBinding& lib = FLACLibrary();
   FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
@@ -176,6 +205,7 @@ void TFLACOut::Prepare() {
     Input()->Init();
     inputStarted = true;
     ConfigureEncoder(*Input());
+    AttachCover();
     StartEncoder();
   } catch (...) {
     FEncoder.reset();

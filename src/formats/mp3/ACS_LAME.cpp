@@ -113,7 +113,7 @@ void TMP3Out::Prepare() {
     FOutputBuffer.assign(OutputBufferSize, 0);
     // The full tag goes before the audio; LAME's ID3v1 trailer follows the audio at the end.
     const std::vector<uint8_t> tag = BuildId3v2Tag({FId3TagTitle, FId3TagArtist, FId3TagAlbum, FId3TagYear,
-                                                    FId3TagTrack, FId3TagComment, FId3TagGenre});
+                                                    FId3TagTrack, FId3TagComment, FId3TagGenre, FCover});
     FStream->Write(tag);
     FAudioStart = FStream->Position();
   } catch (...) {

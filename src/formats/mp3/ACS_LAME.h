@@ -5,11 +5,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+#include "tags/Picture.h"
 
 // Some member names clash with the Vorbis sink's and with LAME's own header, so they are named
 // through their type: TMP3BitRate::br128, TMP3Mode::STEREO.
@@ -93,6 +95,8 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // The picture the tag before the audio carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -131,6 +135,7 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::optional<TPicture> FCover;
 
   std::array<int16_t, BlockBufferSize / 2> FBlockBuffer{};
   std::vector<uint8_t> FOutputBuffer;
