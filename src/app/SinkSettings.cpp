@@ -79,7 +79,12 @@ std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& se
   if (row.CoverFile.empty() || (row.CoverFile != row.FileName && !settings.Boolean(sn::FolderCover))) {
     return std::nullopt;
   }
-  return ReadCoverFrom(row.CoverFile).Picture;
+  std::optional<TPicture> cover = ReadCoverFrom(row.CoverFile).Picture;
+  // Whatever its type in the source, the row's one picture is the output's front cover.
+  if (cover) {
+    cover->Type = ptFrontCover;
+  }
+  return cover;
 }
 
 std::string VorbisPictureComment(const TPicture& picture) {
