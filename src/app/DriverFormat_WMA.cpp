@@ -1,4 +1,5 @@
-// WMA output for the conversion driver: the chosen profile and six tag texts, no track number.
+// WMA output for the conversion driver: the chosen profile and six tag texts and the
+// row's cover, no track number.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -18,5 +19,6 @@ void WireWMA(TFormatTable& table) {
         sink.SetId3TagYear(Utf8ToUtf16(tags.Year));
         sink.SetId3TagComment(Utf8ToUtf16(tags.Comment));
         sink.SetId3TagGenre(Utf8ToUtf16(tags.Genre));
+        sink.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

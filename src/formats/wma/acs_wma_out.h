@@ -5,11 +5,13 @@
 // ProfileFile and six tag attributes in its header.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/MediaWriter.h"
+#include "tags/Picture.h"
 
 class TWMA_Out : public TACSFileOut {
 public:
@@ -31,6 +33,8 @@ public:
   void SetId3TagComment(const std::u16string& value) { FId3TagComment = value; }
   const std::u16string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::u16string& value) { FId3TagGenre = value; }
+  // The picture the header's "WM/Picture" attribute carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
   const std::string& ProfileFile() const { return FProfileFile; }
   void SetProfileFile(const std::string& value) { FProfileFile = value; }
 
@@ -61,6 +65,7 @@ private:
   std::u16string FId3TagYear;
   std::u16string FId3TagComment;
   std::u16string FId3TagGenre;
+  std::optional<TPicture> FCover;
   std::string FProfileFile;
   int64_t FSampleTime = 0;
   std::unique_ptr<TWMWriter> FWriter;
