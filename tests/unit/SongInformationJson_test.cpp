@@ -16,7 +16,7 @@ TEST(SongInformationJson, WritesEveryFieldInOrderWithTheStreamNested) {
             R"("Genre":"","Comment":"","Composer":"","Encoder":"","Copyright":"","Language":"","Link":"",)"
             R"("Lyrics":"","StreamInfo":{"FileSize":"","BitRate":"","SampleRate":"","ChannelMode":"",)"
             R"("Valid":"Yes","Format":"","FramePosition":"","CRC":"","Frames":"","Copyrighted":"",)"
-            R"("Original":"","Emphasis":"","EncoderName":"","Duration":12.5}})");
+            R"("Original":"","Emphasis":"","EncoderName":"","Duration":12.5},"Cover":"","CoverNote":""})");
 }
 
 TEST(SongInformationJson, EscapesQuotesControlsAndBrokenUtf8) {
