@@ -69,8 +69,8 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("MP3/OGG/APE 
   grid->addWidget(NamedLabel("Label6", "Genre", this), 2, 2);
   grid->addWidget(ComboBox5, 2, 3);
   grid->addWidget(SpeedButton2, 2, 4);
+  // Left unnamed: it has no caption, so the language files and their loader pass it by.
   imgCover = new QLabel(this);
-  imgCover->setObjectName(QStringLiteral("imgCover"));
   imgCover->setFixedSize(CoverSide, CoverSide);
   imgCover->setAlignment(Qt::AlignCenter);
   imgCover->hide();

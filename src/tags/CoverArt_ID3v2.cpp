@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "tags/CoverArt.h"
 #include "tags/ReaderStream.h"
