@@ -26,4 +26,7 @@ struct TConversionRow {
   std::string Composer;
   std::string TotalTracks;
   std::string TotalDiscs;
+  // Where the cover picture is read from when the row converts: the input itself when it holds
+  // one, else its folder's cover image; empty without either.
+  std::string CoverFile;
 };

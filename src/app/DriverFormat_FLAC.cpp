@@ -1,5 +1,5 @@
 // FLAC input and output for the conversion driver: the compression level and verification from
-// the settings, the row's texts as Vorbis comments.
+// the settings, the row's texts as Vorbis comments and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -30,5 +30,6 @@ void WireFLAC(TFormatTable& table) {
         flac.SetCompressionLevel(settings.CompressionLevel);
         flac.SetVerify(settings.Verify);
         flac.SetComments(VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track));
+        flac.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

@@ -1,4 +1,4 @@
-// MP3 output for the conversion driver: the MP3 settings and the row's tag texts.
+// MP3 output for the conversion driver: the MP3 settings, the row's tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -33,5 +33,6 @@ void WireLAME(TFormatTable& table) {
         sink.SetId3TagAlbumArtist(tags.AlbumArtist);
         sink.SetId3TagDisc(NumberOfTotal(tags.Disc, tags.TotalDiscs));
         sink.SetId3TagComposer(tags.Composer);
+        sink.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

@@ -1,5 +1,5 @@
 // Monkey's Audio input and output for the conversion driver: the level from the options and the
-// row's seven tag texts.
+// row's seven tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -27,6 +27,7 @@ void ConfigureSink(TACSFileOut& sink, const TSinkSetup& setup) {
   out.SetId3TagTrack(tags.Track);
   out.SetId3TagComment(tags.Comment);
   out.SetId3TagGenre(tags.Genre);
+  out.SetCover(SinkCover(setup.Row, setup.Settings));
 }
 
 }  // namespace

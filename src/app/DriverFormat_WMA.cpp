@@ -1,4 +1,4 @@
-// WMA output for the conversion driver: the chosen profile and the row's tag texts.
+// WMA output for the conversion driver: the chosen profile, the row's tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -22,5 +22,6 @@ void WireWMA(TFormatTable& table) {
         sink.SetId3TagAlbumArtist(Utf8ToUtf16(tags.AlbumArtist));
         sink.SetId3TagDisc(Utf8ToUtf16(NumberOfTotal(tags.Disc, tags.TotalDiscs)));
         sink.SetId3TagComposer(Utf8ToUtf16(tags.Composer));
+        sink.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

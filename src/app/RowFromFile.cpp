@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tags/CoverArt.h"
 #include "tags/SongInformation.h"
 
 std::string FormatDuration(double seconds) {
@@ -29,5 +30,6 @@ TConversionRow ReadConversionRow(const std::string& fileName) {
   row.Composer = info.Composer;
   row.TotalTracks = info.TotalTracks;
   row.TotalDiscs = info.TotalDiscs;
+  row.CoverFile = info.Cover.empty() ? FolderCoverFile(fileName) : fileName;
   return row;
 }

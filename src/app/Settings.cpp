@@ -59,6 +59,8 @@ std::vector<TSettingDef> MakeDefinitions() {
       // The track number the outputs' tags and names carry: the row's place in the list, or the
       // number the file's own tag gives (the place for a file without one).
       {TrackNumberFrom, skChoiceText, {"List position", "File's tag"}, "List position"},
+      // A file without a picture of its own takes its folder's cover.jpg, folder.jpg or front.jpg.
+      {FolderCover, skBoolean, {}, "1"},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "app/OutputPattern.h"
+#include "tags/CoverArt.h"
 
 namespace sn = SettingNames;
 
@@ -118,4 +119,20 @@ std::vector<std::string> VorbisComments(const TConversionRow& row, const std::st
   addIfAny("TOTALDISCS=", row.TotalDiscs, false);
   addIfAny("COMPOSER=", row.Composer, true);
   return comments;
+}
+
+std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& settings) {
+  if (row.CoverFile.empty() || (row.CoverFile != row.FileName && !settings.Boolean(sn::FolderCover))) {
+    return std::nullopt;
+  }
+  std::optional<TPicture> cover = ReadCoverFrom(row.CoverFile).Picture;
+  // Whatever its type in the source, the row's one picture is the output's front cover.
+  if (cover) {
+    cover->Type = ptFrontCover;
+  }
+  return cover;
+}
+
+std::string VorbisPictureComment(const TPicture& picture) {
+  return "METADATA_BLOCK_PICTURE=" + Base64Encode(FLACPictureBlock(picture));
 }

@@ -7,11 +7,13 @@
 // position outside its list.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConversionRow.h"
 #include "app/Settings.h"
+#include "tags/Picture.h"
 
 struct TMP3SinkSettings {
   int32_t BitRate = 0;     // index: 0..17 for 8 .. 320 kbit/s
@@ -69,3 +71,9 @@ std::vector<std::string> SplitValues(const std::string& text);
 // "TOTALDISCS=", "COMPOSER=" where they are not empty. Artists, genres and composers give one
 // comment per value.
 std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track = {});
+// The row's cover for the sinks that hold pictures, read now from where the row says; a folder's
+// image only while FolderCover is on. None without one.
+std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& settings);
+
+// The METADATA_BLOCK_PICTURE comment of Ogg files.
+std::string VorbisPictureComment(const TPicture& picture);

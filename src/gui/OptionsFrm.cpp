@@ -392,6 +392,8 @@ void TOptionsFrm::BuildFilePage() {
       AddCombo(grid, 8, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
   cmbTrackNumberFrom =
       AddCombo(grid, 9, "cmbTrackNumberFrom", "Label25", "Track number from", SettingNames::TrackNumberFrom, false);
+  chkFolderCover = AddCheck(grid, 10, "chkFolderCover", "Take the folder's cover image for files without one",
+                            SettingNames::FolderCover);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);

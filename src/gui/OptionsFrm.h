@@ -91,6 +91,7 @@ public:
   QLabel* Label8 = nullptr;
   QComboBox* cmbExtensionCase = nullptr;
   QCheckBox* chkKeepFolders = nullptr;
+  QCheckBox* chkFolderCover = nullptr;
   QComboBox* cmbPlayList = nullptr;
   QComboBox* cmbPlaylistPaths = nullptr;
   QPushButton* btnOK = nullptr;

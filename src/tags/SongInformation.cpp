@@ -6,6 +6,7 @@
 #include "app/InputFormats.h"
 #include "platform/StreamError.h"
 #include "tags/APEtag.h"
+#include "tags/CoverArt.h"
 #include "tags/FFmpegMetadata.h"
 #include "tags/FLACfile.h"
 #include "tags/ID3v1.h"
@@ -277,6 +278,19 @@ void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info)
   info.StreamInfo.Duration = flac.Duration();
 }
 
+void DescribeCover(const TCoverRead& cover, SongInformation& info) {
+  info.CoverNote = cover.Note;
+  if (!cover.Picture) {
+    return;
+  }
+  info.Cover = (cover.Picture->MimeType.empty() ? "unknown image" : cover.Picture->MimeType) + ", " +
+               Bytes(std::ssize(cover.Picture->Data));
+  const TImageSize size = ImageDimensions(cover.Picture->Data);
+  if (size.Width > 0 && size.Height > 0) {
+    info.Cover += ", " + std::to_string(size.Width) + "x" + std::to_string(size.Height);
+  }
+}
+
 // FFmpeg reads the file by its name; the stream opened before only proves it is a readable file.
 void ReadMedia(TStream&, const std::string& fileName, SongInformation& info) { ReadMediaInformation(fileName, info); }
 
@@ -331,6 +345,7 @@ SongInformation ReadSongInformation(const std::string& fileName) {
   } catch (const EStreamError&) {
     // An unreadable file shows what was read before the failure, or nothing.
   }
+  DescribeCover(ReadEmbeddedCover(fileName), info);
   return info;
 }
 

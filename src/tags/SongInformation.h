@@ -45,6 +45,10 @@ struct SongInformation {
   std::string Disc;
   std::string TotalTracks;
   std::string TotalDiscs;
+  // The picture the file holds, "image/jpeg, 1234 bytes, 300x300"; empty without one.
+  std::string Cover;
+  // Why a picture the file holds was left out; empty when none was.
+  std::string CoverNote;
 };
 
 // Reads whatever the file holds; what cannot be read stays empty. Never throws for a bad file.

@@ -121,5 +121,7 @@ std::string SongInformationToJson(const SongInformation& info) {
   AppendField(out, "Disc", info.Disc);
   AppendField(out, "TotalTracks", info.TotalTracks);
   AppendField(out, "TotalDiscs", info.TotalDiscs);
+  AppendField(out, "Cover", info.Cover);
+  AppendField(out, "CoverNote", info.CoverNote);
   return out + "}";
 }

@@ -18,7 +18,7 @@ TEST(SongInformationJson, WritesEveryFieldInOrderWithTheStreamNested) {
             R"("Lyrics":"","StreamInfo":{"FileSize":"","BitRate":"","SampleRate":"","ChannelMode":"",)"
             R"("Valid":"Yes","Format":"","FramePosition":"","CRC":"","Frames":"","Copyrighted":"",)"
             R"("Original":"","Emphasis":"","EncoderName":"","Duration":12.5},)"
-            R"("AlbumArtist":"","Disc":"","TotalTracks":"","TotalDiscs":"2"})");
+            R"("AlbumArtist":"","Disc":"","TotalTracks":"","TotalDiscs":"2","Cover":"","CoverNote":""})");
 }
 
 TEST(SongInformationJson, EscapesQuotesControlsAndBrokenUtf8) {

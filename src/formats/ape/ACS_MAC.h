@@ -5,10 +5,12 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "formats/ape/MACDll.h"
 #include "pipeline/ACS_Classes.h"
+#include "tags/Picture.h"
 
 class TMACOut : public TACSFileOut {
 public:
@@ -37,6 +39,8 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // The picture the tag's "Cover Art (Front)" item carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -45,6 +49,7 @@ protected:
 
 private:
   void StartCompressor();
+  void TagCover();
   void PlaceChunk(int32_t count);
   [[noreturn]] void FailCall(const std::string& call, int code, int systemError) const;
 
@@ -57,6 +62,7 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::optional<TPicture> FCover;
   std::array<uint8_t, BlockBufferSize> FBlockBuffer{};
   std::unique_ptr<TAPECompress> FAPECompress;
   TMACWaveFormatEx FWaveFormat{};

@@ -13,7 +13,8 @@ TMACOut::TMACOut() {
                            reinterpret_cast<const void*>(MACDll::c_APECompress_UnlockBuffer)},
                           {"c_APECompress_Finish", reinterpret_cast<const void*>(MACDll::c_APECompress_Finish)},
                           {"FillWaveFormatEx", reinterpret_cast<const void*>(MACDll::FillWaveFormatEx)},
-                          {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)}});
+                          {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)},
+                          {"TagFileCover", reinterpret_cast<const void*>(MACDll::TagFileCover)}});
 }
 
 TMACOut::~TMACOut() { EndWorker(); }
@@ -110,6 +111,19 @@ bool TMACOut::DoOutput(bool abort) {
   return true;
 }
 
+void TMACOut::TagCover() {
+  if (!FCover || FCover->Data.empty()) {
+    return;
+  }
+  const std::string name = FCover->MimeType == "image/png" ? "cover.png" : "cover.jpg";
+  errno = 0;
+  const int tagged = MACDll::TagFileCover(TargetName().c_str(), name.c_str(), FCover->Data.data(),
+                                          static_cast<int>(FCover->Data.size()));
+  if (tagged != 0) {
+    FailCall("TagFileCover", tagged, errno);
+  }
+}
+
 void TMACOut::Done() {
   if (!FAPECompress) {
     FlushInput();
@@ -134,4 +148,5 @@ void TMACOut::Done() {
   if (tagged != 0) {
     FailCall("TagFileSimple", tagged, errno);
   }
+  TagCover();
 }

@@ -3,12 +3,16 @@
 // FLAC files: the sink encodes the pipeline's PCM, the source decodes 8- and 16-bit mono or stereo
 // streams. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
 
+#include <FLAC/format.h>
+
 #include <memory>
 #include <string>
+#include <optional>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+#include "tags/Picture.h"
 
 class TFLACMetadata;
 
@@ -42,6 +46,8 @@ public:
   // "KEY=value" texts written as the file's Vorbis comments; a key may repeat.
   const std::vector<std::string>& Comments() const { return FComments; }
   void SetComments(const std::vector<std::string>& lines) { FComments = lines; }
+  // The picture a PICTURE block carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -56,6 +62,8 @@ private:
 
   void ConfigureEncoder(TACSInput& input);
   void SetMetadata();
+  // Fills FCoverBlock from the cover; false when there is none or a PICTURE block cannot hold it.
+  bool FillCoverBlock();
   void StartEncoder();
   void FinishEncoder();
   int32_t FillReadBlock();
@@ -73,6 +81,10 @@ private:
   uint16_t FMaxResidualPartitionOrder = 0;
   bool FVerify = false;
   std::vector<std::string> FComments;
+  std::optional<TPicture> FCover;
+  // The PICTURE block handed to the encoder with the others; it points into FCover and lives as
+  // long.
+  FLAC__StreamMetadata FCoverBlock{};
 
   // Read by the encoder until it finishes, so it is declared first and outlives it.
   std::unique_ptr<TFLACMetadata> FMetadata;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -152,8 +153,38 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
 void TFLACOut::SetMetadata() {
   FMetadata = std::make_unique<TFLACMetadata>(FLACLibrary());
   FMetadata->AddVorbisComments(FComments);
+  if (FillCoverBlock()) {
+    FMetadata->AddBorrowed(&FCoverBlock);
+  }
   FMetadata->AddPadding(TFLACMetadata::PaddingSize);
   FLACLibrary().FLAC__stream_encoder_set_metadata(AsEncoder(FEncoder.get()), FMetadata->Blocks(), FMetadata->Count());
+}
+
+bool TFLACOut::FillCoverBlock() {
+  if (!FCover) {
+    return false;
+  }
+  const size_t length = FLACPictureBlock(*FCover).size();
+  const bool printable = std::all_of(FCover->MimeType.begin(), FCover->MimeType.end(),
+                                     [](char c) { return c >= 0x20 && c <= 0x7E; });
+  // A metadata block holds at most 2^24 - 1 bytes; the library refuses MIME types beyond ASCII.
+  if (length >= (size_t{1} << 24) || !printable) {
+    return false;
+  }
+  FCoverBlock = {};
+  FCoverBlock.type = FLAC__METADATA_TYPE_PICTURE;
+  FCoverBlock.length = static_cast<uint32_t>(length);
+  FLAC__StreamMetadata_Picture& picture = FCoverBlock.data.picture;
+  picture.type = static_cast<FLAC__StreamMetadata_Picture_Type>(FCover->Type);
+  picture.mime_type = FCover->MimeType.data();
+  picture.description = reinterpret_cast<FLAC__byte*>(FCover->Description.data());
+  const TImageSize size = ImageDimensions(FCover->Data);
+  picture.width = size.Width;
+  picture.height = size.Height;
+  picture.depth = size.Width > 0 ? 24 : 0;
+  picture.data_length = static_cast<FLAC__uint32>(FCover->Data.size());
+  picture.data = FCover->Data.data();
+  return true;
 }
 
 void TFLACOut::StartEncoder() {

@@ -22,6 +22,8 @@ public:
   void AddPadding(uint32_t bytes);
   // A block made elsewhere with FLAC__metadata_object_new; the list deletes it.
   void Add(FLAC__StreamMetadata* block);
+  // A block that stays owned by the caller and outlives the list.
+  void AddBorrowed(FLAC__StreamMetadata* block) { FPointers.push_back(block); }
 
   FLAC__StreamMetadata** Blocks() { return FPointers.data(); }
   uint32_t Count() const { return static_cast<uint32_t>(FPointers.size()); }

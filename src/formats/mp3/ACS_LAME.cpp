@@ -124,7 +124,7 @@ void TMP3Out::Prepare() {
     // The full tag goes before the audio; LAME's ID3v1 trailer follows the audio at the end.
     const std::vector<uint8_t> tag =
         BuildId3v2Tag({FId3TagTitle, FId3TagArtist, FId3TagAlbum, FId3TagYear, FId3TagTrack, FId3TagComment,
-                       FId3TagGenre, FId3TagAlbumArtist, FId3TagDisc, FId3TagComposer});
+                       FId3TagGenre, FId3TagAlbumArtist, FId3TagDisc, FId3TagComposer, FCover});
     FStream->Write(tag);
     FAudioStart = FStream->Position();
   } catch (...) {

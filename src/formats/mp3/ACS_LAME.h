@@ -5,11 +5,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+#include "tags/Picture.h"
 
 // Some member names clash with the Vorbis sink's and with LAME's own header, so they are named
 // through their type: TMP3BitRate::br128, TMP3Mode::STEREO.
@@ -108,6 +110,8 @@ public:
   void SetId3TagDisc(const std::string& value) { FId3TagDisc = value; }
   const std::string& Id3TagComposer() const { return FId3TagComposer; }
   void SetId3TagComposer(const std::string& value) { FId3TagComposer = value; }
+  // The picture the tag before the audio carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -149,6 +153,7 @@ private:
   std::string FId3TagAlbumArtist;
   std::string FId3TagDisc;
   std::string FId3TagComposer;
+  std::optional<TPicture> FCover;
 
   std::array<int16_t, BlockBufferSize / 2> FBlockBuffer{};
   std::vector<uint8_t> FOutputBuffer;

@@ -46,6 +46,20 @@ void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {
   AppendFrame(out, "COMM", body);
 }
 
+void AppendPictureFrame(std::vector<uint8_t>& out, const std::optional<TPicture>& picture) {
+  if (!picture) {
+    return;
+  }
+  std::vector<uint8_t> body{Utf8Encoding};
+  body.insert(body.end(), picture->MimeType.begin(), picture->MimeType.end());
+  body.push_back(0);
+  body.push_back(static_cast<uint8_t>(picture->Type));
+  body.insert(body.end(), picture->Description.begin(), picture->Description.end());
+  body.push_back(0);
+  body.insert(body.end(), picture->Data.begin(), picture->Data.end());
+  AppendFrame(out, "APIC", body);
+}
+
 }  // namespace
 
 std::vector<uint8_t> BuildId3v2Tag(const TId3Fields& fields) {
@@ -60,6 +74,7 @@ std::vector<uint8_t> BuildId3v2Tag(const TId3Fields& fields) {
   AppendNamesFrame(frames, "TPE2", fields.AlbumArtist);
   AppendTextFrame(frames, "TPOS", fields.Disc);
   AppendNamesFrame(frames, "TCOM", fields.Composer);
+  AppendPictureFrame(frames, fields.Cover);
   if (frames.empty()) {
     return {};
   }

@@ -5,11 +5,13 @@
 // ProfileFile and six tag attributes in its header.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/MediaWriter.h"
+#include "tags/Picture.h"
 
 class TWMA_Out : public TACSFileOut {
 public:
@@ -41,6 +43,8 @@ public:
   void SetId3TagDisc(const std::u16string& value) { FId3TagDisc = value; }
   const std::u16string& Id3TagComposer() const { return FId3TagComposer; }
   void SetId3TagComposer(const std::u16string& value) { FId3TagComposer = value; }
+  // The picture the header's "WM/Picture" attribute carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
   const std::string& ProfileFile() const { return FProfileFile; }
   void SetProfileFile(const std::string& value) { FProfileFile = value; }
 
@@ -75,6 +79,7 @@ private:
   std::u16string FId3TagAlbumArtist;
   std::u16string FId3TagDisc;
   std::u16string FId3TagComposer;
+  std::optional<TPicture> FCover;
   std::string FProfileFile;
   int64_t FSampleTime = 0;
   std::unique_ptr<TWMWriter> FWriter;
