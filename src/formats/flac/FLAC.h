@@ -91,7 +91,6 @@
   X(FLAC__stream_encoder_finish) \
   X(FLAC__stream_encoder_process) \
   X(FLAC__stream_encoder_process_interleaved) \
-  X(FLAC__stream_encoder_set_metadata) \
   X(FLAC__metadata_object_new) \
   X(FLAC__metadata_object_delete) \
   X(FLAC__metadata_object_vorbiscomment_append_comment)
