@@ -1,6 +1,8 @@
-// WAV input and output for the conversion driver: PCM out, no settings, no tags.
+// WAV input and output for the conversion driver: PCM out in the sample format of the settings,
+// no tags.
 
 #include "app/DriverFormats.h"
+#include "app/SinkSettings.h"
 #include "formats/wave/ACS_Wave.h"
 
 void WireWave(TFormatTable& table) {
@@ -13,5 +15,7 @@ void WireWave(TFormatTable& table) {
         sink->SetBlockSize(512);
         return sink;
       },
-      {});
+      [](TACSFileOut& sink, const TSinkSetup& setup) {
+        static_cast<TWaveOut&>(sink).SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::WAVSampleFormat));
+      });
 }

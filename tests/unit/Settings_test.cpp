@@ -143,7 +143,8 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "ExistingFiles", "OutputPattern",
+      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "FLACSampleFormat", "APESampleFormat",
+      "ExistingFiles", "OutputPattern",
       "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");

@@ -9,6 +9,7 @@
 
 #include "formats/ape/MACDll.h"
 #include "pipeline/ACS_Classes.h"
+#include "pipeline/OutputSampleFormat.h"
 
 class TMACOut : public TACSFileOut {
 public:
@@ -20,6 +21,12 @@ public:
   int32_t CompressionLevel() const { return FCompressionLevel; }
   // 1000, 2000, 3000 or 4000; anything else stores 2000.
   void SetCompressionLevel(int32_t value);
+  // 8-, 16- and 24-bit mono or stereo is what the format stores; wider samples are taken as 24-bit
+  // and more channels as stereo. The 8- and 16-bit PCM sinks have always been given still comes as
+  // 16-bit stereo.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+  TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
+  void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
   int32_t MaxAudioBytes() const { return FMaxAudioBytes; }
   void SetMaxAudioBytes(int32_t value) { FMaxAudioBytes = value; }
 
@@ -50,6 +57,7 @@ private:
 
   int32_t FCompressionLevel = 2000;
   int32_t FMaxAudioBytes = -1;
+  TOutputSampleFormat FSampleFormat = TOutputSampleFormat::osfAsInput;
   std::string FId3TagTitle;
   std::string FId3TagArtist;
   std::string FId3TagAlbum;

@@ -1,12 +1,15 @@
 #pragma once
 
-// FLAC files: the sink encodes the pipeline's PCM, the source decodes 8- and 16-bit mono or stereo
-// streams. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
+// FLAC files: the sink encodes the pipeline's PCM, the source decodes streams of 4 to 32 bits in 1
+// to 8 channels; a speaker layout other than the usual one is kept in a channel-mask comment. Both drive libFLAC's stream encoder and decoder, handing it every byte through callbacks.
 
 #include <memory>
 #include <vector>
 
+#include <FLAC/format.h>
+
 #include "pipeline/ACS_Classes.h"
+#include "pipeline/OutputSampleFormat.h"
 #include "platform/DynamicLibrary.h"
 
 class TFLACOut : public TACSFileOut {
@@ -36,6 +39,11 @@ public:
   void SetMaxResidualPartitionOrder(uint16_t value) { FMaxResidualPartitionOrder = value; }
   bool Verify() const { return FVerify; }
   void SetVerify(bool value) { FVerify = value; }
+  // Integer PCM up to 32 bits in up to 8 channels is encoded as it comes (floats as 24-bit); the
+  // 8- and 16-bit mono or stereo PCM that sinks have always been given still comes as 16-bit stereo.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+  TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
+  void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -49,6 +57,7 @@ private:
   friend struct TFLACOutCallbacks;
 
   void ConfigureEncoder(TACSInput& input);
+  void DescribeChannelLayout(uint32_t mask);
   void StartEncoder();
   void FinishEncoder();
   int32_t FillReadBlock();
@@ -65,8 +74,14 @@ private:
   uint16_t FMinResidualPartitionOrder = 0;
   uint16_t FMaxResidualPartitionOrder = 0;
   bool FVerify = false;
+  TOutputSampleFormat FSampleFormat = TOutputSampleFormat::osfAsInput;
 
   std::unique_ptr<void, TEncoderDeleter> FEncoder;
+  // The channel-mask comment and the block that carries it; the encoder reads them until it finishes.
+  std::string FLayoutComment;
+  FLAC__StreamMetadata_VorbisComment_Entry FLayoutEntry{};
+  FLAC__StreamMetadata FLayoutBlock{};
+  FLAC__StreamMetadata* FLayoutBlocks[1] = {&FLayoutBlock};
   std::vector<uint8_t> FReadBlock;
   std::vector<int32_t> FSamples;
   bool FEndOfInput = false;
@@ -88,6 +103,8 @@ public:
   void OpenFile() override;
   void CloseFile() override;
   bool Seek(int64_t sampleNumber) override;
+  TPcmFormat GetFormat() override;
+  std::string InvalidReason() const override { return FInvalidReason; }
 
 private:
   struct TDecoderDeleter {
@@ -110,4 +127,6 @@ private:
   // A seek leaves the frame holding the target in the frame buffer; it is delivered first.
   bool FSeekFramePending = false;
   std::string FInvalidReason;
+  int32_t FStreamBits = 0;     // the stream's own width; FBPS is it rounded up to whole bytes
+  uint32_t FChannelMask = 0;  // from the stream's channel-mask comment, 0 for the usual order
 };

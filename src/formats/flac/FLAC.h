@@ -62,6 +62,7 @@
   X(FLAC__stream_encoder_set_min_residual_partition_order) \
   X(FLAC__stream_encoder_set_max_residual_partition_order) \
   X(FLAC__stream_encoder_set_total_samples_estimate) \
+  X(FLAC__stream_encoder_set_metadata) \
   X(FLAC__stream_encoder_get_state) \
   X(FLAC__stream_encoder_get_verify_decoder_state) \
   X(FLAC__stream_encoder_get_verify_decoder_error_stats) \
