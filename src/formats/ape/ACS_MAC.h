@@ -21,9 +21,8 @@ public:
   int32_t CompressionLevel() const { return FCompressionLevel; }
   // 1000, 2000, 3000 or 4000; anything else stores 2000.
   void SetCompressionLevel(int32_t value);
-  // 8-, 16- and 24-bit mono or stereo is what the format stores; wider samples are taken as 24-bit
-  // and more channels as stereo. The 8- and 16-bit PCM sinks have always been given still comes as
-  // 16-bit stereo.
+  // 16-bit stereo, the only shape whose files every decoder reads back the same; wider samples and
+  // more channels are brought to it by the stages.
   TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
   TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
   void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
