@@ -1,5 +1,5 @@
-// FLAC input and output for the conversion driver: the compression level and verification from
-// the settings, the row's texts as Vorbis comments and its cover.
+// FLAC input and output for the conversion driver: the compression level, verification and sample
+// format from the settings, the row's texts as Vorbis comments and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -31,5 +31,6 @@ void WireFLAC(TFormatTable& table) {
         flac.SetVerify(settings.Verify);
         flac.SetComments(VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track));
         flac.SetCover(SinkCover(setup.Row, setup.Settings));
+        flac.SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::FLACSampleFormat));
       });
 }

@@ -19,6 +19,7 @@ void BindLibrary() {
 void ConfigureSink(TACSFileOut& sink, const TSinkSetup& setup) {
   auto& out = dynamic_cast<TMACOut&>(sink);
   out.SetCompressionLevel(APESinkCompressionLevel(setup.Settings));
+  out.SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::APESampleFormat));
   const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
   out.SetId3TagTitle(tags.Title);
   out.SetId3TagArtist(tags.Artist);

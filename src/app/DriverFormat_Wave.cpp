@@ -1,5 +1,5 @@
-// WAV input and output for the conversion driver: PCM out, no settings, the row's texts as tag
-// chunks after the audio.
+// WAV input and output for the conversion driver: PCM out in the sample format of the settings,
+// the row's texts as tag chunks after the audio.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -16,10 +16,11 @@ void WireWave(TFormatTable& table) {
         return sink;
       },
       [](TACSFileOut& out, const TSinkSetup& setup) {
+        auto& wave = dynamic_cast<TWaveOut&>(out);
+        wave.SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::WAVSampleFormat));
         const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
-        dynamic_cast<TWaveOut&>(out).SetTags({tags.Title, tags.Artist, tags.Album, tags.Year,
-                                              NumberOfTotal(tags.Track, tags.TotalTracks), tags.Comment,
-                                              tags.Genre, tags.AlbumArtist, NumberOfTotal(tags.Disc, tags.TotalDiscs),
-                                              tags.Composer});
+        wave.SetTags({tags.Title, tags.Artist, tags.Album, tags.Year, NumberOfTotal(tags.Track, tags.TotalTracks),
+                      tags.Comment, tags.Genre, tags.AlbumArtist, NumberOfTotal(tags.Disc, tags.TotalDiscs),
+                      tags.Composer});
       });
 }

@@ -55,6 +55,10 @@ TFLACSinkSettings FLACSinkSettings(const TSettings& settings) {
   return {settings.Integer(sn::FLACCompressionLevel), settings.Boolean(sn::FLACVerify)};
 }
 
+TOutputSampleFormat LosslessSampleFormat(const TSettings& settings, const std::string& name) {
+  return IndexOrDefault(settings, name.c_str()) == 1 ? TOutputSampleFormat::osfCompactDisc : TOutputSampleFormat::osfAsInput;
+}
+
 int32_t APESinkCompressionLevel(const TSettings& settings) {
   return IndexOrDefault(settings, sn::APECompressionLevel) * 1000 + 1000;
 }

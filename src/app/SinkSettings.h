@@ -14,6 +14,7 @@
 #include "app/ConversionRow.h"
 #include "app/Settings.h"
 #include "tags/Picture.h"
+#include "pipeline/OutputSampleFormat.h"
 
 struct TMP3SinkSettings {
   int32_t BitRate = 0;     // index: 0..17 for 8 .. 320 kbit/s
@@ -44,6 +45,10 @@ struct TFLACSinkSettings {
   bool Verify = false;           // decode what was encoded and compare
 };
 TFLACSinkSettings FLACSinkSettings(const TSettings& settings);
+
+// The output sample format a lossless format's setting (WAVSampleFormat, FLACSampleFormat,
+// APESampleFormat) chooses.
+TOutputSampleFormat LosslessSampleFormat(const TSettings& settings, const std::string& name);
 
 // 1000 FAST, 2000 NORMAL, 3000 HIGH, 4000 EXTRA HIGH.
 int32_t APESinkCompressionLevel(const TSettings& settings);

@@ -319,6 +319,8 @@ void TOptionsFrm::BuildApePage() {
   auto* grid = new QGridLayout(group);
   cmbCompressionLevel = AddCombo(grid, 0, "cmbCompressionLevel", "Label16", "Compression level",
                                  SettingNames::APECompressionLevel, false);
+  cmbApeSampleFormat =
+      AddCombo(grid, 1, "cmbApeSampleFormat", "Label26", "Sample format", SettingNames::APESampleFormat, false);
   page->layout()->addWidget(group);
   AddStretch(page);
 }
@@ -340,6 +342,7 @@ void TOptionsFrm::BuildFlacPage() {
   SpinEdit2 = AddSpin(grid, 0, "SpinEdit2", "Label21", "Compression level (0 = fastest, 8 = smallest files)",
                       FLACCompressionLevel);
   chkVerify = AddCheck(grid, 1, "chkVerify", "Verify the encoded audio while writing", FLACVerify);
+  cmbFlacSampleFormat = AddCombo(grid, 2, "cmbFlacSampleFormat", "Label25", "Sample format", FLACSampleFormat, false);
   page->layout()->addWidget(group);
   AddStretch(page);
 }

@@ -83,6 +83,8 @@ public:
   QSpinBox* SpinEdit2 = nullptr;  // FLAC compression level
   QCheckBox* chkVerify = nullptr;
   QComboBox* cmbSampleFormat = nullptr;  // WAV
+  QComboBox* cmbFlacSampleFormat = nullptr;
+  QComboBox* cmbApeSampleFormat = nullptr;
   QLineEdit* Edit1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
   QComboBox* ComboBox2 = nullptr;

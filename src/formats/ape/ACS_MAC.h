@@ -11,6 +11,7 @@
 #include "formats/ape/MACDll.h"
 #include "pipeline/ACS_Classes.h"
 #include "tags/Picture.h"
+#include "pipeline/OutputSampleFormat.h"
 
 class TMACOut : public TACSFileOut {
 public:
@@ -22,6 +23,11 @@ public:
   int32_t CompressionLevel() const { return FCompressionLevel; }
   // 1000, 2000, 3000 or 4000; anything else stores 2000.
   void SetCompressionLevel(int32_t value);
+  // 16-bit stereo, the only shape whose files every decoder reads back the same; wider samples and
+  // more channels are brought to it by the stages.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+  TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
+  void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
   int32_t MaxAudioBytes() const { return FMaxAudioBytes; }
   void SetMaxAudioBytes(int32_t value) { FMaxAudioBytes = value; }
 
@@ -55,6 +61,7 @@ private:
 
   int32_t FCompressionLevel = 2000;
   int32_t FMaxAudioBytes = -1;
+  TOutputSampleFormat FSampleFormat = TOutputSampleFormat::osfAsInput;
   std::string FId3TagTitle;
   std::string FId3TagArtist;
   std::string FId3TagAlbum;

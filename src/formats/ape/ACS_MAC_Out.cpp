@@ -32,12 +32,17 @@ void TMACOut::SetCompressionLevel(int32_t value) {
   FCompressionLevel = (value == 1000 || value == 2000 || value == 3000 || value == 4000) ? value : 2000;
 }
 
+TPcmFormat TMACOut::AcceptedFormat(const TPcmFormat& offered) const {
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 16, .MaxChannels = 2, .Float = false});
+}
+
 void TMACOut::StartCompressor() {
   TACSInput& input = *Input();
-  const int32_t bits = input.GetBitsPerSample();
-  const int32_t channels = input.GetChannels();
+  const TPcmFormat format = input.GetFormat();
+  const int32_t bits = format.BitsPerSample;
+  const int32_t channels = format.Channels;
   // The codec would take other shapes, but no decoder reads them back the same.
-  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2)) {
+  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2) || format.Kind != TSampleKind::skInteger) {
     throw EACSException(FFileName + ": Monkey's Audio output needs 8- or 16-bit mono or stereo audio (the input has " +
                         std::to_string(bits) + " bits and " + std::to_string(channels) + " channels)");
   }

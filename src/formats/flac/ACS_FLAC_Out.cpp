@@ -4,6 +4,7 @@
 
 #include "formats/CodecLibrary.h"
 #include "formats/flac/ACS_FLAC.h"
+#include "formats/flac/ChannelMaskComment.h"
 #include "formats/flac/FLAC.h"
 #include "formats/flac/FLACMetadata.h"
 
@@ -116,11 +117,18 @@ void TFLACOut::SetBestModelSearch(bool value) {
   }
 }
 
+TPcmFormat TFLACOut::AcceptedFormat(const TPcmFormat& offered) const {
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .MaxChannels = 8, .Float = false});
+}
+
+void TFLACOut::DescribeChannelLayout(uint32_t mask) { FLayoutComment = ChannelMaskComment(mask, FChannels); }
+
 void TFLACOut::ConfigureEncoder(TACSInput& input) {
   const TFLACBinding& lib = FLACLibrary();
   FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
-  FBitsPerSample = input.GetBitsPerSample();
-  FChannels = input.GetChannels();
+  const TPcmFormat format = input.GetFormat();
+  FBitsPerSample = format.BitsPerSample;
+  FChannels = format.Channels;
   lib.FLAC__stream_encoder_set_verify(encoder, FVerify);
   lib.FLAC__stream_encoder_set_channels(encoder, static_cast<uint32_t>(FChannels));
   lib.FLAC__stream_encoder_set_bits_per_sample(encoder, static_cast<uint32_t>(FBitsPerSample));
@@ -134,8 +142,8 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
     lib.FLAC__stream_encoder_set_compression_level(encoder, static_cast<uint32_t>(FCompressionLevel));
   } else {
     lib.FLAC__stream_encoder_set_max_lpc_order(encoder, FMaxLPCOrder);
-    if (FBitsPerSample + FQLPCoeffPrecision > 31) {
-      FQLPCoeffPrecision = static_cast<uint16_t>(31 - FBitsPerSample);
+    if (FQLPCoeffPrecision != 0 && FBitsPerSample + FQLPCoeffPrecision > 31) {
+      FQLPCoeffPrecision = static_cast<uint16_t>(std::max(31 - FBitsPerSample, 0));
     }
     lib.FLAC__stream_encoder_set_qlp_coeff_precision(encoder, FQLPCoeffPrecision);
     lib.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(encoder, FQLPCoeffPrecisionSearch);
@@ -148,11 +156,16 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
     const double frames = std::nearbyint(static_cast<double>(input.Size()) / bytesPerSample / FChannels);
     lib.FLAC__stream_encoder_set_total_samples_estimate(encoder, static_cast<FLAC__uint64>(frames));
   }
+  DescribeChannelLayout(format.ChannelMask);
 }
 
 void TFLACOut::SetMetadata() {
   FMetadata = std::make_unique<TFLACMetadata>(FLACLibrary());
-  FMetadata->AddVorbisComments(FComments);
+  std::vector<std::string> comments = FComments;
+  if (!FLayoutComment.empty()) {
+    comments.push_back(FLayoutComment);
+  }
+  FMetadata->AddVorbisComments(comments);
   if (FillCoverBlock()) {
     FMetadata->AddBorrowed(&FCoverBlock);
   }
@@ -252,15 +265,22 @@ bool TFLACOut::DoOutput(bool abort) {
   if (bytes == 0) {
     return false;
   }
-  const size_t samples = static_cast<size_t>(bytes) * 8 / static_cast<size_t>(FBitsPerSample);
+  const auto width = static_cast<size_t>(FBitsPerSample / 8);
+  const size_t samples = static_cast<size_t>(bytes) / width;
   FSamples.resize(samples);
-  if (FBitsPerSample == 16) {
-    for (size_t i = 0; i < samples; ++i) {
-      FSamples[i] = static_cast<int16_t>(FReadBlock[2 * i] | (FReadBlock[2 * i + 1] << 8));
-    }
-  } else {
+  if (width == 1) {
     for (size_t i = 0; i < samples; ++i) {
       FSamples[i] = static_cast<int32_t>(FReadBlock[i]) - 128;
+    }
+  } else {
+    // Little-endian samples, sign-extended from their top byte.
+    const int unused = 32 - FBitsPerSample;
+    for (size_t i = 0; i < samples; ++i) {
+      uint32_t value = 0;
+      for (size_t b = 0; b < width; ++b) {
+        value |= static_cast<uint32_t>(FReadBlock[i * width + b]) << (8 * b);
+      }
+      FSamples[i] = static_cast<int32_t>(value << unused) >> unused;
     }
   }
   const auto frames = static_cast<uint32_t>(samples / static_cast<size_t>(FChannels));

@@ -1,23 +1,9 @@
 #include <algorithm>
-#include <bit>
 #include <climits>
 
 #include "formats/wave/ACS_Wave.h"
 #include "formats/wave/WaveFormatCheck.h"
-
-namespace {
-
-// The speakers of a file that names them, 0 for the usual order; a mask that does not name one
-// speaker per channel describes no order the pipeline can pass on.
-uint32_t SpeakerMask(const TWaveHeaderInfo& info) {
-  const uint32_t mask = info.ChannelMask;
-  if (mask == DefaultChannelMask(info.Channels) || std::popcount(mask) != info.Channels) {
-    return 0;
-  }
-  return mask;
-}
-
-}  // namespace
+#include "pipeline/ChannelMask.h"
 
 void TWaveIn::Refuse(std::string reason) {
   FValid = false;
@@ -35,7 +21,7 @@ void TWaveIn::ReadWaveHeader() {
   FSR = static_cast<int32_t>(std::min<uint32_t>(info.SampleRate, INT32_MAX));
   FBPS = info.BitsPerSample;
   FKind = info.Kind;
-  FChannelMask = SpeakerMask(info);
+  FChannelMask = PassableChannelMask(info.ChannelMask, info.Channels);
   FDataOffset = static_cast<uint16_t>(info.DataOffset);
   switch (FWavType) {
     case wtDVIADPCM:
