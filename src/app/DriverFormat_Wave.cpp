@@ -21,6 +21,6 @@ void WireWave(TFormatTable& table) {
         const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
         wave.SetTags({tags.Title, tags.Artist, tags.Album, tags.Year, NumberOfTotal(tags.Track, tags.TotalTracks),
                       tags.Comment, tags.Genre, tags.AlbumArtist, NumberOfTotal(tags.Disc, tags.TotalDiscs),
-                      tags.Composer});
+                      tags.Composer, std::nullopt});
       });
 }
