@@ -5,29 +5,13 @@
 #include <cctype>
 
 #include "tags/CoverArt.h"
+#include "tags/ID3v2Bytes.h"
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
 
 namespace {
 
 enum TTextEncoding : uint8_t { teLatin1 = 0, teUtf16 = 1, teUtf16BigEndian = 2, teUtf8 = 3 };
-
-uint32_t SyncSafe(const uint8_t* bytes) {
-  return uint32_t{bytes[0] & 0x7Fu} << 21 | uint32_t{bytes[1] & 0x7Fu} << 14 | uint32_t{bytes[2] & 0x7Fu} << 7 |
-         (bytes[3] & 0x7Fu);
-}
-
-std::vector<uint8_t> Resynchronise(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  out.reserve(data.size());
-  for (size_t i = 0; i < data.size(); ++i) {
-    out.push_back(data[i]);
-    if (data[i] == 0xFF && i + 1 < data.size() && data[i + 1] == 0) {
-      ++i;
-    }
-  }
-  return out;
-}
 
 // The end of a text that starts at `from` in the given encoding, and where what follows begins.
 bool TextEnd(const std::vector<uint8_t>& body, size_t from, uint8_t encoding, size_t& end, size_t& next) {
@@ -124,7 +108,7 @@ TCoverRead ReadID3v2Cover(TStream& stream) {
   }
   const uint8_t version = header[3];
   const bool tagUnsynchronised = (header[5] & 0x80) != 0;
-  const int64_t end = std::min<int64_t>(10 + int64_t{SyncSafe(&header[6])}, stream.Size());
+  const int64_t end = std::min<int64_t>(10 + int64_t{SyncSafe32(&header[6])}, stream.Size());
   if (version < 2 || version > 4) {
     return read;
   }
@@ -134,7 +118,7 @@ TCoverRead ReadID3v2Cover(TStream& stream) {
     if (!ReadExactAt(stream, 10, extended)) {
       return read;
     }
-    position += version == 4 ? int64_t{SyncSafe(extended.data())} : 4 + int64_t{BigEndian32(extended.data())};
+    position += version == 4 ? int64_t{SyncSafe32(extended.data())} : 4 + int64_t{BigEndian32(extended.data())};
   }
   const int headerSize = version == 2 ? 6 : 10;
   std::array<uint8_t, 10> frame{};
@@ -149,7 +133,7 @@ TCoverRead ReadID3v2Cover(TStream& stream) {
       size = int64_t{frame[3]} << 16 | int64_t{frame[4]} << 8 | frame[5];
       wanted = HasMarker(frame, "PIC");
     } else {
-      size = version == 4 ? int64_t{SyncSafe(&frame[4])} : int64_t{BigEndian32(&frame[4])};
+      size = version == 4 ? int64_t{SyncSafe32(&frame[4])} : int64_t{BigEndian32(&frame[4])};
       const uint8_t format = frame[9];
       const bool unreadable = version == 4 ? (format & 0x0C) != 0 : (format & 0xC0) != 0;
       wanted = HasMarker(frame, "APIC") && !unreadable;

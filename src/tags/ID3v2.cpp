@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2Text.h"
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
@@ -23,24 +24,6 @@ constexpr const char* RecordingTime = "TDRC";
 // At most this much of a text frame is read (no real text comes near it); pictures and other
 // frames this reader does not keep are skipped.
 constexpr int64_t MaxFrameData = 1 << 20;
-
-uint32_t SyncSafe32(const uint8_t* bytes) {
-  return uint32_t{bytes[0] & 0x7Fu} << 21 | uint32_t{bytes[1] & 0x7Fu} << 14 | uint32_t{bytes[2] & 0x7Fu} << 7 |
-         (bytes[3] & 0x7Fu);
-}
-
-// Undoes the unsynchronisation scheme: every 0xFF 0x00 pair stands for 0xFF.
-std::vector<uint8_t> Resynchronise(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  out.reserve(data.size());
-  for (size_t i = 0; i < data.size(); ++i) {
-    out.push_back(data[i]);
-    if (data[i] == 0xFF && i + 1 < data.size() && data[i + 1] == 0) {
-      ++i;
-    }
-  }
-  return out;
-}
 
 int FrameIndex(const uint8_t* id, uint8_t version) {
   for (size_t i = 0; i < TID3v2::FrameCount; ++i) {

@@ -77,7 +77,7 @@ TEST(ACS_LAME, Id3v2TagHoldsEveryFieldInFullAsUtf8) {
   EXPECT_NE(text.find("TRCK"), std::string::npos);
   EXPECT_NE(text.find("TCON"), std::string::npos);
   EXPECT_TRUE(BuildId3v2Tag({}).empty());
-  const auto extras = BuildId3v2Tag({"", "", "", "", "", "", "", "Va", "1/2", "Cy"});
+  const auto extras = BuildId3v2Tag({"", "", "", "", "", "", "", "Va", "1/2", "Cy", {}});
   const std::string extraText(extras.begin(), extras.end());
   for (const std::string& frame : {"TPE2" + std::string("\0\0\0\x03\0\0\x03", 7) + "Va",
                                   "TPOS" + std::string("\0\0\0\x04\0\0\x03", 7) + "1/2",

@@ -301,7 +301,7 @@ TEST_F(WaveOutTest, TagChunksFollowTheAudioWhichStillDecodesWhole) {
   const std::string title(300, 'T');
   TWaveOut sink;
   sink.SetFileName(path);
-  sink.SetTags({title, "Ana; B\xC3\xB8", "Alb", "2001", "3/9", "Note", "Jazz", "Va", "1/2", "Cy"});
+  sink.SetTags({title, "Ana; B\xC3\xB8", "Alb", "2001", "3/9", "Note", "Jazz", "Va", "1/2", "Cy", {}});
   ASSERT_EQ(Convert(sink, source), "");
   const auto bytes = ReadFileBytes(path);
   EXPECT_EQ(uint32_t{bytes[4]} | uint32_t{bytes[5]} << 8 | uint32_t{bytes[6]} << 16 | uint32_t{bytes[7]} << 24,
