@@ -1,5 +1,5 @@
 // Monkey's Audio input and output for the conversion driver: the level from the options and the
-// row's seven tag texts and its cover.
+// row's tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -25,9 +25,12 @@ void ConfigureSink(TACSFileOut& sink, const TSinkSetup& setup) {
   out.SetId3TagArtist(tags.Artist);
   out.SetId3TagAlbum(tags.Album);
   out.SetId3TagYear(tags.Year);
-  out.SetId3TagTrack(tags.Track);
+  out.SetId3TagTrack(NumberOfTotal(tags.Track, tags.TotalTracks));
   out.SetId3TagComment(tags.Comment);
   out.SetId3TagGenre(tags.Genre);
+  out.SetId3TagAlbumArtist(tags.AlbumArtist);
+  out.SetId3TagDisc(NumberOfTotal(tags.Disc, tags.TotalDiscs));
+  out.SetId3TagComposer(tags.Composer);
   out.SetCover(SinkCover(setup.Row, setup.Settings));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// The calling surface of libMACDll.so: the 27 exported entry points with C linkage, their records,
-// error codes and information fields. The library and its run-time binding both read this file.
+// The calling surface of libMACDll.so: the 27 exported entry points with C linkage and our own
+// TagFileCover and TagFileText, their records, error codes and information fields. The library
+// and its run-time binding both read this file.
 
 #include <cstdint>
 
@@ -92,7 +93,7 @@ enum : int {
 enum : int { MAC_COMPRESSION_FAST = 1000, MAC_COMPRESSION_NORMAL = 2000, MAC_COMPRESSION_HIGH = 3000,
              MAC_COMPRESSION_EXTRA_HIGH = 4000, MAC_COMPRESSION_INSANE = 5000 };
 
-// The 27 entry points, in the order the binding looks them up.
+// The entry points, in the order the binding looks them up.
 void ProgressCallback(int percentDone);
 int RemoveTag(const char* fileName);
 int CompressFile(const char* inputFile, const char* outputFile, int compressionLevel, int* percentDone,
@@ -114,6 +115,9 @@ int TagFileSimple(const char* fileName, const char* artist, const char* album, c
 // Adds (or replaces) the "Cover Art (Front)" item of the file's APE tag, keeping its other items:
 // `pictureName`, a zero byte, then `size` bytes of the image.
 int TagFileCover(const char* fileName, const char* pictureName, const unsigned char* data, int size);
+// Sets the text item `key` of the file's APE tag to `size` bytes of UTF-8 (several values separated
+// by zero bytes), keeping its other items; an empty value removes the item.
+int TagFileText(const char* fileName, const char* key, const char* value, int size);
 int VerifyFile(const char* fileName, int* percentDone, TMACProgressCallback callback, int* killFlag);
 int c_APECompress_AddData(APE_COMPRESS_HANDLE handle, unsigned char* data, int bytes);
 APE_COMPRESS_HANDLE c_APECompress_Create(int* errorCode);

@@ -124,6 +124,13 @@ MACDLL_EXPORT int TagFileCover(const char* fileName, const char* pictureName, co
   return WriteApeTag(fileName, {{"Cover Art (Front)", value, true}}, true);
 }
 
+MACDLL_EXPORT int TagFileText(const char* fileName, const char* key, const char* value, int size) {
+  if (fileName == nullptr || key == nullptr || *key == '\0' || (value == nullptr && size != 0) || size < 0) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  return WriteApeTag(fileName, {{key, std::string(value != nullptr ? value : "", static_cast<size_t>(size))}}, true);
+}
+
 MACDLL_EXPORT int RemoveTag(const char* fileName) {
   return fileName != nullptr ? RemoveApeTag(fileName) : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
 }

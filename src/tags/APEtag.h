@@ -23,6 +23,7 @@ public:
   const std::string& Artist() const { return FItems[1]; }
   const std::string& Album() const { return FItems[2]; }
   uint8_t Track() const { return FTrack; }
+  const std::string& TrackText() const { return FItems[3]; }  // "2" or "2/12"
   const std::string& Year() const { return FItems[4]; }
   const std::string& Genre() const { return FItems[5]; }
   const std::string& Comment() const { return FItems[6]; }

@@ -1,5 +1,6 @@
 #include "tags/FFmpegMetadata.h"
 
+#include <initializer_list>
 #include <memory>
 
 #include "platform/FFmpegLog.h"
@@ -42,6 +43,27 @@ std::string Tag(const AVFormatContext& format, const AVStream* stream, const cha
   return {};
 }
 
+std::string FirstTag(const AVFormatContext& format, const AVStream* stream, std::initializer_list<const char*> keys) {
+  for (const char* key : keys) {
+    if (std::string value = Tag(format, stream, key); !value.empty()) {
+      return value;
+    }
+  }
+  return {};
+}
+
+// "3/12" gives 3; a number that is none, or 0, is left out.
+std::string LeadingNumber(const std::string& text) {
+  const std::string number = text.substr(0, text.find_first_not_of("0123456789"));
+  const size_t first = number.find_first_not_of('0');
+  return first == std::string::npos ? std::string() : number.substr(first);
+}
+
+std::string NumberAfterSlash(const std::string& text) {
+  const size_t slash = text.find('/');
+  return slash == std::string::npos ? std::string() : LeadingNumber(TrimBlanks(text.substr(slash + 1)));
+}
+
 void FillTags(const AVFormatContext& format, const AVStream* stream, SongInformation& info) {
   info.Title = Tag(format, stream, "title");
   info.Artist = Tag(format, stream, "artist");
@@ -49,12 +71,19 @@ void FillTags(const AVFormatContext& format, const AVStream* stream, SongInforma
   info.Year = Tag(format, stream, "date");
   info.Genre = Tag(format, stream, "genre");
   info.Comment = Tag(format, stream, "comment");
-  // "3/12" gives 3; a track that is no number is left out.
+  info.AlbumArtist = Tag(format, stream, "album_artist");
+  info.Composer = Tag(format, stream, "composer");
   const std::string track = Tag(format, stream, "track");
-  const size_t digits = track.find_first_not_of("0123456789");
-  const std::string number = track.substr(0, digits);
-  if (!number.empty() && number.find_first_not_of('0') != std::string::npos) {
-    info.Track = number.substr(number.find_first_not_of('0'));
+  info.Track = LeadingNumber(track);
+  info.TotalTracks = FirstTag(format, stream, {"tracktotal", "totaltracks"});
+  if (info.TotalTracks.empty()) {
+    info.TotalTracks = NumberAfterSlash(track);
+  }
+  const std::string disc = Tag(format, stream, "disc");
+  info.Disc = LeadingNumber(disc);
+  info.TotalDiscs = FirstTag(format, stream, {"disctotal", "totaldiscs"});
+  if (info.TotalDiscs.empty()) {
+    info.TotalDiscs = NumberAfterSlash(disc);
   }
   if (!(info.Title + info.Artist + info.Album + info.Year + info.Genre + info.Comment + info.Track).empty()) {
     info.TagExists = "Yes";

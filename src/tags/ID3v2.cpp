@@ -77,17 +77,32 @@ bool TID3v2::LoadFromStream(TStream& stream) {
   if (FVersionID < 2 || FVersionID > 4 || FSize <= 0) {
     return true;
   }
-  int64_t start = 10;
-  if (FVersionID == 4 && (header[5] & 0x40) != 0) {
-    std::array<uint8_t, 4> extended{};
-    if (!ReadExactAt(stream, 10, extended)) {
+  const bool unsynchronised = (header[5] & 0x80) != 0;
+  if (unsynchronised && FVersionID < 4) {
+    // Before version 2.4 the scheme covers the whole tag, frame headers and sizes included.
+    std::vector<uint8_t> tag(static_cast<size_t>(FSize));
+    if (!ReadExactAt(stream, 0, tag)) {
       return true;
     }
-    start += SyncSafe32(extended.data());
+    const std::vector<uint8_t> body = Resynchronise({tag.begin() + 10, tag.end()});
+    tag.resize(10);
+    tag.insert(tag.end(), body.begin(), body.end());
+    TMemoryStream plain(std::move(tag));
+    ScanFrames(plain, FrameStart(plain, header), false);
+  } else {
+    ScanFrames(stream, FrameStart(stream, header), unsynchronised);
   }
-  ScanFrames(stream, start, (header[5] & 0x80) != 0);
   DeriveFields();
   return true;
+}
+
+int64_t TID3v2::FrameStart(TStream& stream, const std::array<uint8_t, 10>& header) const {
+  std::array<uint8_t, 4> extended{};
+  if ((header[5] & 0x40) == 0 || FVersionID == 2 || !ReadExactAt(stream, 10, extended)) {
+    return 10;
+  }
+  // Version 2.4 counts the size field in the extended header's size, 2.3 does not.
+  return 10 + (FVersionID == 4 ? SyncSafe32(extended.data()) : 4 + int64_t{BigEndian32(extended.data())});
 }
 
 bool TID3v2::ReadFrameHeader(TStream& stream, TFrameHeader& header, bool tagUnsynchronised) const {

@@ -52,6 +52,7 @@ private:
   };
 
   void Reset();
+  int64_t FrameStart(TStream& stream, const std::array<uint8_t, 10>& header) const;
   void ScanFrames(TStream& stream, int64_t start, bool tagUnsynchronised);
   bool ReadFrameHeader(TStream& stream, TFrameHeader& header, bool tagUnsynchronised) const;
   void StoreFrame(int index, std::vector<uint8_t> data);

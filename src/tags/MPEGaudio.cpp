@@ -5,6 +5,7 @@
 
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
+#include "tags/TrailingTags.h"
 
 using namespace mpeg_frames;
 
@@ -34,6 +35,7 @@ std::vector<uint8_t> ReadBuffer(TStream& stream, int64_t position, int64_t& got)
 
 void TMPEGaudio::Reset() {
   FFileLength = 0;
+  FAudioEnd = 0;
   FVendorID.clear();
   FVBR = TVBRData{};
   FFrame = TFrameData{};
@@ -60,6 +62,7 @@ bool TMPEGaudio::LoadFromStream(TStream& stream) {
 
 void TMPEGaudio::ReadStream(TStream& stream) {
   FFileLength = stream.Size();
+  FAudioEnd = AudioEndBeforeTrailingTags(stream, FID3v2.Size());
   int64_t got = 0;
   std::vector<uint8_t> buffer = ReadBuffer(stream, FID3v2.Size(), got);
   bool found = FindFrame(buffer, FFrame, FVBR);
@@ -71,7 +74,7 @@ void TMPEGaudio::ReadStream(TStream& stream) {
   if (!found || FVBR.Found) {
     return;
   }
-  const int64_t tail = FFileLength - static_cast<int64_t>(BufferSize) - (FID3v1.Exists() ? ID3v1Size : 0);
+  const int64_t tail = FAudioEnd - static_cast<int64_t>(BufferSize);
   if (tail >= 0) {
     buffer = ReadBuffer(stream, tail, got);
     FVendorID = FindVendor(buffer, FFrame.Size);
@@ -96,7 +99,7 @@ uint16_t TMPEGaudio::BitRate() const {
   return RoundTo16(frameBytes * SampleRate() / Coefficient(FFrame) / 1000);
 }
 
-int64_t TMPEGaudio::AudioLength() const { return FFileLength - FID3v2.Size() - FFrame.Position; }
+int64_t TMPEGaudio::AudioLength() const { return FAudioEnd - FID3v2.Size() - FFrame.Position; }
 
 int32_t TMPEGaudio::FramesCount() const {
   if (FVBR.Found) {

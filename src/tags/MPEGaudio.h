@@ -79,6 +79,7 @@ private:
   uint8_t CBREncoderID() const;
 
   int64_t FFileLength;
+  int64_t FAudioEnd;  // before the tags that follow the audio
   std::string FVendorID;
   TVBRData FVBR;
   TFrameData FFrame;

@@ -146,7 +146,8 @@ void ReadMP3(TStream& file, SongInformation& info) {
 
 void ReadWMA(TStream& file, SongInformation& info) {
   TWMAfile wma;
-  if (!wma.LoadFromStream(file) || !wma.Valid()) {
+  wma.LoadFromStream(file);
+  if (!wma.Valid()) {
     return;
   }
   info.TagExists = "Yes";
@@ -162,6 +163,11 @@ void ReadWMA(TStream& file, SongInformation& info) {
   info.Genre = Utf16ToUtf8(wma.Genre());
   info.Comment = Utf16ToUtf8(wma.Comment());
   info.Lyrics = Utf16ToUtf8(wma.Lyrics());
+  info.AlbumArtist = Utf16ToUtf8(wma.AlbumArtist());
+  info.Composer = Utf16ToUtf8(wma.Composer());
+  SplitNumberPair(Utf16ToUtf8(wma.Disc()), info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(Utf16ToUtf8(wma.TrackText()), track, info.TotalTracks);
   if (wma.Track() > 0) {
     info.Track = std::to_string(wma.Track());
   }
@@ -206,6 +212,8 @@ void ReadAPE(TStream& file, SongInformation& info) {
       info.AlbumArtist = tag.AlbumArtist();
       info.Composer = tag.Composer();
       SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
+      std::string track;
+      SplitNumberPair(tag.TrackText(), track, info.TotalTracks);
       if (tag.Track() != 0) {
         info.Track = std::to_string(tag.Track());
       }

@@ -117,7 +117,8 @@ void TWAVfile::ReadInfo(const std::vector<uint8_t>& body) {
     const size_t size = std::min<size_t>(LittleEndian32(&head[4]), body.size() - position - 8);
     const std::string text = BytesToString(std::span(body).subspan(position + 8, size));
     for (size_t key = 0; key < wiCount; ++key) {
-      if (HasMarker(head, InfoIds[key])) {
+      // FFmpeg writes the track number as IPRT.
+      if (HasMarker(head, InfoIds[key]) || (key == wiTrack && HasMarker(head, "IPRT"))) {
         FInfo[key] = Utf8OrLatin1(TrimBlanks(UpToZero(text)));
       }
     }

@@ -6,12 +6,11 @@
 
 namespace {
 
+// Lossless and multichannel streams (up to 7.1 at 192 kHz) are audio files like the others.
 bool IsValid(const TWMAHeaderData& data) {
-  return data.MaxBitRate > 0 && data.MaxBitRate < 320000 && (data.Channels == 1 || data.Channels == 2) &&
-         data.SampleRate >= 8000 && data.SampleRate <= 96000 && data.ByteRate > 0 && data.ByteRate < 40000;
+  return data.MaxBitRate > 0 && data.Channels >= 1 && data.Channels <= 8 && data.SampleRate >= 8000 &&
+         data.SampleRate <= 192000 && data.ByteRate > 0;
 }
-
-std::u16string Trimmed(std::u16string_view text) { return TrimWideBlanks(text.substr(0, text.find(u'\0'))); }
 
 // The number before a "/", 0 when there is none.
 int32_t TrackFromText(const std::u16string& text) {
@@ -35,7 +34,8 @@ void TWMAfile::Reset() {
   FSampleRate = 0;
   FDuration = 0;
   FBitRate = 0;
-  for (std::u16string* text : {&FTitle, &FArtist, &FAlbum, &FYear, &FGenre, &FComment, &FLyrics}) {
+  for (std::u16string* text : {&FTitle, &FArtist, &FAlbum, &FYear, &FGenre, &FComment, &FLyrics, &FAlbumArtist,
+                               &FComposer, &FTrackText, &FDisc}) {
     text->clear();
   }
   FTrack = 0;
@@ -49,11 +49,9 @@ bool TWMAfile::LoadFromFile(const std::string& fileName) {
 bool TWMAfile::LoadFromStream(TStream& stream) {
   Reset();
   TWMAHeaderData data;
-  if (!ReadWMAHeader(stream, data)) {
-    return false;
-  }
+  const bool whole = ReadWMAHeader(stream, data);
   if (!IsValid(data)) {
-    return true;
+    return whole;
   }
   FValid = true;
   FFileSize = data.FileSize;
@@ -61,18 +59,21 @@ bool TWMAfile::LoadFromStream(TStream& stream) {
   FSampleRate = static_cast<int32_t>(data.SampleRate);
   FDuration = PlayingTime(data);
   FBitRate = static_cast<int32_t>(data.ByteRate * 8 / 1000);
-  FTitle = Trimmed(data.Slots[wsTitle]);
-  FArtist = Trimmed(data.Slots[wsArtist]);
-  FAlbum = Trimmed(data.Slots[wsAlbum]);
-  FYear = Trimmed(data.Slots[wsYear]);
-  FGenre = Trimmed(data.Slots[wsGenre]);
-  FComment = Trimmed(data.Slots[wsComment]);
-  FLyrics = Trimmed(data.Slots[wsLyrics]);
-  FTrack = TrackFromText(Trimmed(data.Slots[wsTrack]));
-  return true;
+  FTitle = data.Slots[wsTitle];
+  FArtist = data.Slots[wsArtist];
+  FAlbum = data.Slots[wsAlbum];
+  FYear = data.Slots[wsYear];
+  FGenre = data.Slots[wsGenre];
+  FComment = data.Slots[wsComment];
+  FLyrics = data.Slots[wsLyrics];
+  FAlbumArtist = data.Slots[wsAlbumArtist];
+  FComposer = data.Slots[wsComposer];
+  FTrackText = data.Slots[wsTrack];
+  FDisc = data.Slots[wsDisc];
+  FTrack = TrackFromText(FTrackText);
+  return whole;
 }
 
 std::string TWMAfile::ChannelMode() const {
-  static constexpr const char* Names[] = {"Unknown", "Mono", "Stereo"};
-  return FChannelModeID <= 2 ? Names[FChannelModeID] : Names[0];
+  return ChannelCountName(FChannelModeID);
 }

@@ -11,8 +11,8 @@ class TWMAfile {
 public:
   TWMAfile() { Reset(); }
 
-  // False when the file cannot be opened or its header objects cannot be read; the caller
-  // tests `Valid`.
+  // False when the file cannot be opened or one of its header objects cannot be read; the caller
+  // tests `Valid`, which holds when the objects before the damaged one gave the stream parameters.
   bool LoadFromFile(const std::string& fileName);
   bool LoadFromStream(TStream& stream);
 
@@ -30,6 +30,10 @@ public:
   const std::u16string& Genre() const { return FGenre; }
   const std::u16string& Comment() const { return FComment; }
   const std::u16string& Lyrics() const { return FLyrics; }
+  const std::u16string& AlbumArtist() const { return FAlbumArtist; }
+  const std::u16string& Composer() const { return FComposer; }
+  const std::u16string& TrackText() const { return FTrackText; }  // "3" or "3/12"
+  const std::u16string& Disc() const { return FDisc; }            // "1" or "1/2"
   std::string ChannelMode() const;
 
 private:
@@ -49,4 +53,8 @@ private:
   std::u16string FGenre;
   std::u16string FComment;
   std::u16string FLyrics;
+  std::u16string FAlbumArtist;
+  std::u16string FComposer;
+  std::u16string FTrackText;
+  std::u16string FDisc;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -19,22 +18,31 @@ constexpr TGUID FilePropertiesObject = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF
                                         0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
 constexpr TGUID StreamPropertiesObject = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11,
                                           0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr TGUID AudioMedia = {0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11,
+                              0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
 constexpr TGUID ContentDescriptionObject = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                             0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
 constexpr TGUID ExtendedContentDescriptionObject = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
                                                     0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+constexpr TGUID HeaderExtensionObject = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                                         0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr TGUID MetadataObject = {0xEA, 0xCB, 0xF8, 0xC5, 0xAF, 0x5B, 0x77, 0x48,
+                                  0x84, 0x67, 0xAA, 0x8C, 0x44, 0xFA, 0x4C, 0xCA};
+constexpr TGUID MetadataLibraryObject = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                                         0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 
-constexpr std::array<const char*, wsCount> AttributeNames = {
-    "WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACKNUMBER", "WM/YEAR", "WM/GENRE", "WM/DESCRIPTION", "WM/LYRICS"};
-// The content description's own names, which writers also use as attributes (FFmpeg's ASF writer
-// puts the comment there as "Description").
-constexpr std::array<std::pair<const char*, TWMASlot>, 3> DescriptionNames = {
-    {{"TITLE", wsTitle}, {"AUTHOR", wsArtist}, {"DESCRIPTION", wsComment}}};
-constexpr size_t MaxStringCharacters = 2500;
+// Attribute names, upper-cased, and the slot each fills. The content description's own names are
+// attributes too: writers put them in the other objects as well (a second author, FFmpeg's comment).
+constexpr std::pair<const char*, TWMASlot> AttributeNames[] = {
+    {"TITLE", wsTitle},           {"WM/TITLE", wsTitle},         {"AUTHOR", wsArtist},
+    {"WM/AUTHOR", wsArtist},      {"WM/ALBUMTITLE", wsAlbum},    {"WM/TRACKNUMBER", wsTrack},
+    {"WM/YEAR", wsYear},          {"WM/GENRE", wsGenre},         {"DESCRIPTION", wsComment},
+    {"WM/DESCRIPTION", wsComment}, {"WM/LYRICS", wsLyrics},      {"WM/ALBUMARTIST", wsAlbumArtist},
+    {"WM/PARTOFSET", wsDisc},     {"WM/COMPOSER", wsComposer}};
 constexpr uint32_t ObjectHeaderSize = 24;
 
-// Value types of an extended content descriptor.
-enum { vtString = 0, vtBytes = 1, vtBool = 2, vtDWord = 3, vtQWord = 4, vtWord = 5 };
+// Value types of an attribute.
+enum { vtString = 0, vtBytes = 1, vtBool = 2, vtDWord = 3, vtQWord = 4, vtWord = 5, vtGuid = 6 };
 
 struct EShortHeader {};
 
@@ -44,6 +52,9 @@ public:
 
   void Seek(int64_t position) { FStream.Seek(position); }
   int64_t Position() const { return FStream.Position(); }
+  int64_t Size() const { return FStream.Size(); }
+  bool Damaged() const { return FDamaged; }
+  void SetDamaged() { FDamaged = true; }
   void Bytes(std::span<uint8_t> out) {
     if (!FStream.ReadExact(out)) {
       throw EShortHeader{};
@@ -64,21 +75,23 @@ public:
     Bytes(b);
     return LittleEndian64(b.data());
   }
-  // A string of `size` bytes: at most 2,500 characters are kept, the rest is skipped.
-  std::u16string WideString(uint16_t size) {
-    const int64_t end = Position() + size;
-    std::vector<uint8_t> bytes(std::min<size_t>(size / 2, MaxStringCharacters) * 2);
+  // A UTF-16LE string of `size` bytes, which must lie before `end`; it ends at its first zero.
+  std::u16string WideString(uint32_t size, int64_t end) {
+    if (size > end - Position()) {
+      throw EShortHeader{};
+    }
+    std::vector<uint8_t> bytes(size);
     Bytes(bytes);
     std::u16string text;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
       text += static_cast<char16_t>(LittleEndian16(&bytes[i]));
     }
-    Seek(end);
-    return text;
+    return text.substr(0, text.find(u'\0'));
   }
 
 private:
   TStream& FStream;
+  bool FDamaged = false;
 };
 
 std::string UpperAscii(std::u16string_view text) {
@@ -94,57 +107,162 @@ std::u16string Decimal(uint64_t value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-// A descriptor's value as text: numbers stored as numbers are written in decimal.
-std::u16string DescriptorValue(THeaderReader& reader, uint16_t type, uint16_t size) {
-  const int64_t end = reader.Position() + size;
-  std::u16string value;
+// An attribute's value as text: numbers in decimal, pictures and other bytes as nothing.
+std::u16string AttributeText(THeaderReader& reader, uint16_t type, uint32_t size, int64_t end) {
   if (type == vtDWord && size >= 4) {
-    value = Decimal(reader.DWord());
-  } else if (type == vtQWord && size >= 8) {
-    value = Decimal(reader.QWord());
-  } else if ((type == vtWord || type == vtBool) && size >= 2) {
-    value = Decimal(type == vtBool && size >= 4 ? reader.DWord() : reader.Word());
-  } else {
-    value = reader.WideString(size);
+    return Decimal(reader.DWord());
   }
-  reader.Seek(end);
-  return value;
+  if (type == vtQWord && size >= 8) {
+    return Decimal(reader.QWord());
+  }
+  if ((type == vtWord || type == vtBool) && size >= 2) {
+    return Decimal(type == vtBool && size >= 4 ? reader.DWord() : reader.Word());
+  }
+  return type == vtString ? reader.WideString(size, end) : std::u16string();
 }
 
-void ReadContentDescription(THeaderReader& reader, int64_t start, TWMAHeaderData& data) {
+// Where an attribute was found; a list's values are shown in this order whatever the order of
+// the objects in the file (mutagen puts the first value in a description, the others in the library).
+enum TPlace { apContentDescription, apExtendedContent, apMetadata, apLibrary };
+
+// Fills the slots; a name seen again adds its value, another name for the same slot replaces it.
+class TSlotFiller {
+public:
+  explicit TSlotFiller(TWMAHeaderData& data) : FData(data) {}
+
+  // Writes the lists into the slots.
+  void Finish() {
+    for (size_t slot = 0; slot < wsCount; ++slot) {
+      std::stable_sort(FValues[slot].begin(), FValues[slot].end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (const auto& [place, value] : FValues[slot]) {
+        FData.Slots[slot] += (FData.Slots[slot].empty() ? u"" : u"; ") + value;
+      }
+    }
+  }
+
+  // The slot the attribute fills, or wsCount for none.
+  static TWMASlot SlotOf(const std::string& name) {
+    const auto found = std::find_if(std::begin(AttributeNames), std::end(AttributeNames),
+                                    [&name](const auto& entry) { return name == entry.first; });
+    return found == std::end(AttributeNames) ? wsCount : found->second;
+  }
+
+  void Add(const std::string& name, TWMASlot slot, TPlace place, const std::u16string& value) {
+    const std::u16string text = TrimWideBlanks(value);
+    if (text.empty()) {
+      return;
+    }
+    auto& values = FValues[slot];
+    if (FNames[slot] != name) {
+      FNames[slot] = name;
+      values.clear();
+    }
+    if (std::none_of(values.begin(), values.end(), [&text](const auto& held) { return held.second == text; })) {
+      values.emplace_back(place, text);
+    }
+  }
+
+private:
+  TWMAHeaderData& FData;
+  std::array<std::string, wsCount> FNames;
+  std::array<std::vector<std::pair<TPlace, std::u16string>>, wsCount> FValues;
+};
+
+void ReadContentDescription(THeaderReader& reader, int64_t start, int64_t end, TSlotFiller& slots) {
   reader.Seek(start + ObjectHeaderSize);
   std::array<uint16_t, 5> sizes{};
   for (auto& size : sizes) {
     size = reader.Word();
   }
-  data.Slots[wsTitle] = reader.WideString(sizes[0]);
-  data.Slots[wsArtist] = reader.WideString(sizes[1]);
-  reader.WideString(sizes[2]);
-  data.Slots[wsComment] = reader.WideString(sizes[3]);
-}
-
-void ReadExtendedContentDescription(THeaderReader& reader, int64_t start, TWMAHeaderData& data) {
-  reader.Seek(start + ObjectHeaderSize);
-  const uint16_t count = reader.Word();
-  for (uint16_t i = 0; i < count; ++i) {
-    const std::string name = UpperAscii(TrimWideBlanks(reader.WideString(reader.Word())));
-    const uint16_t type = reader.Word();
-    const uint16_t size = reader.Word();
-    const std::u16string value = DescriptorValue(reader, type, size);
-    for (size_t slot = 0; slot < wsCount; ++slot) {
-      if (name == AttributeNames[slot]) {
-        data.Slots[slot] = value;
-      }
-    }
-    for (const auto& [alias, slot] : DescriptionNames) {
-      if (name == alias) {
-        data.Slots[slot] = value;
-      }
+  static constexpr const char* Names[] = {"TITLE", "AUTHOR", nullptr, "DESCRIPTION", nullptr};
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const std::u16string text = reader.WideString(sizes[i], end);
+    if (Names[i] != nullptr) {
+      slots.Add(Names[i], TSlotFiller::SlotOf(Names[i]), apContentDescription, text);
     }
   }
 }
 
-void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, TWMAHeaderData& data) {
+// One attribute: its name and value, or only its size to step over when no slot wants it.
+void ReadAttribute(THeaderReader& reader, const std::u16string& rawName, uint16_t type, uint32_t size, int64_t end,
+                   TPlace place, TSlotFiller& slots) {
+  const int64_t valueStart = reader.Position();
+  if (size > end - valueStart) {
+    throw EShortHeader{};
+  }
+  const std::string name = UpperAscii(TrimWideBlanks(rawName));
+  const TWMASlot slot = TSlotFiller::SlotOf(name);
+  if (slot != wsCount) {
+    slots.Add(name, slot, place, AttributeText(reader, type, size, end));
+  }
+  reader.Seek(valueStart + size);
+}
+
+void ReadExtendedContentDescription(THeaderReader& reader, int64_t start, int64_t end, TSlotFiller& slots) {
+  reader.Seek(start + ObjectHeaderSize);
+  const uint16_t count = reader.Word();
+  for (uint16_t i = 0; i < count; ++i) {
+    const std::u16string name = reader.WideString(reader.Word(), end);
+    const uint16_t type = reader.Word();
+    const uint16_t size = reader.Word();
+    ReadAttribute(reader, name, type, size, end, apExtendedContent, slots);
+  }
+}
+
+// The metadata object and the metadata library share one record layout: a language (or reserved)
+// word and a stream number before the name's and the value's sizes.
+void ReadMetadataRecords(THeaderReader& reader, int64_t start, int64_t end, TPlace place, TSlotFiller& slots) {
+  reader.Seek(start + ObjectHeaderSize);
+  const uint16_t count = reader.Word();
+  for (uint16_t i = 0; i < count; ++i) {
+    reader.DWord();
+    const uint16_t nameSize = reader.Word();
+    const uint16_t type = reader.Word();
+    const uint32_t size = reader.DWord();
+    const std::u16string name = reader.WideString(nameSize, end);
+    ReadAttribute(reader, name, type, size, end, place, slots);
+  }
+}
+
+void ReadStreamProperties(THeaderReader& reader, int64_t start, TWMAHeaderData& data) {
+  reader.Seek(start + ObjectHeaderSize);
+  TGUID type{};
+  reader.Bytes(type);
+  // The first audio stream is the one shown; script, image and video streams say nothing of it.
+  if (type != AudioMedia || data.Channels != 0) {
+    return;
+  }
+  reader.Seek(start + 80);
+  data.Channels = reader.Word();
+  data.SampleRate = reader.DWord();
+  data.ByteRate = reader.DWord();
+}
+
+template <class TVisit>
+void WalkObjects(THeaderReader& reader, int64_t start, int64_t end, uint32_t count, TVisit&& visit) {
+  for (uint32_t i = 0; i < count && end - start >= ObjectHeaderSize; ++i) {
+    reader.Seek(start);
+    TGUID id{};
+    reader.Bytes(id);
+    const uint64_t size = reader.QWord();
+    // An object smaller than its own header would make the walk stand still.
+    if (size < ObjectHeaderSize || size > static_cast<uint64_t>(end - start)) {
+      throw EShortHeader{};
+    }
+    // A damaged object costs only its own fields: its size says where the next one begins.
+    try {
+      visit(id, start, start + static_cast<int64_t>(size));
+    } catch (const EShortHeader&) {
+      reader.SetDamaged();
+    }
+    start += static_cast<int64_t>(size);
+  }
+}
+
+// `nested`: inside the header extension, which holds no further extension.
+void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, int64_t end, bool nested,
+                TWMAHeaderData& data, TSlotFiller& slots) {
   if (id == FilePropertiesObject) {
     reader.Seek(start + 64);
     data.PlayDuration = reader.QWord();
@@ -153,14 +271,20 @@ void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, TWMAHeade
     reader.Seek(start + 100);
     data.MaxBitRate = reader.DWord();
   } else if (id == StreamPropertiesObject) {
-    reader.Seek(start + 80);
-    data.Channels = reader.Word();
-    data.SampleRate = reader.DWord();
-    data.ByteRate = reader.DWord();
+    ReadStreamProperties(reader, start, data);
   } else if (id == ContentDescriptionObject) {
-    ReadContentDescription(reader, start, data);
+    ReadContentDescription(reader, start, end, slots);
   } else if (id == ExtendedContentDescriptionObject) {
-    ReadExtendedContentDescription(reader, start, data);
+    ReadExtendedContentDescription(reader, start, end, slots);
+  } else if (id == MetadataObject || id == MetadataLibraryObject) {
+    ReadMetadataRecords(reader, start, end, id == MetadataObject ? apMetadata : apLibrary, slots);
+  } else if (id == HeaderExtensionObject && !nested) {
+    reader.Seek(start + ObjectHeaderSize + 18);
+    const int64_t dataStart = start + ObjectHeaderSize + 22;
+    const int64_t dataEnd = std::min<int64_t>(end, dataStart + reader.DWord());
+    WalkObjects(reader, dataStart, dataEnd, UINT32_MAX, [&](const TGUID& inner, int64_t from, int64_t to) {
+      ReadObject(reader, inner, from, to, true, data, slots);
+    });
   }
 }
 
@@ -169,30 +293,24 @@ void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, TWMAHeade
 bool ReadWMAHeader(TStream& stream, TWMAHeaderData& data) {
   data.FileSize = stream.Size();
   THeaderReader reader(stream);
+  TSlotFiller slots(data);
+  bool whole = true;
   try {
     reader.Seek(0);
     TGUID id{};
     reader.Bytes(id);
-    if (id != HeaderObject) {
-      return true;
+    if (id == HeaderObject) {
+      const int64_t end =
+          static_cast<int64_t>(std::min<uint64_t>(reader.QWord(), static_cast<uint64_t>(reader.Size())));
+      const uint32_t count = reader.DWord();
+      reader.Word();
+      WalkObjects(reader, reader.Position(), end, count, [&](const TGUID& object, int64_t from, int64_t to) {
+        ReadObject(reader, object, from, to, false, data, slots);
+      });
     }
-    reader.QWord();
-    const uint32_t count = reader.DWord();
-    reader.Word();
-    int64_t start = reader.Position();
-    for (uint32_t i = 0; i < count; ++i) {
-      reader.Seek(start);
-      reader.Bytes(id);
-      const uint32_t size = static_cast<uint32_t>(reader.QWord());
-      // An object smaller than its own header would make the walk stand still.
-      if (size < ObjectHeaderSize) {
-        return false;
-      }
-      ReadObject(reader, id, start, data);
-      start += size;
-    }
-    return true;
   } catch (const EShortHeader&) {
-    return false;
+    whole = false;
   }
+  slots.Finish();
+  return whole && !reader.Damaged();
 }

@@ -8,7 +8,10 @@
 
 #include "platform/Streams.h"
 
-enum TWMASlot { wsTitle, wsArtist, wsAlbum, wsTrack, wsYear, wsGenre, wsComment, wsLyrics, wsCount };
+enum TWMASlot {
+  wsTitle, wsArtist, wsAlbum, wsTrack, wsYear, wsGenre, wsComment, wsLyrics,
+  wsAlbumArtist, wsDisc, wsComposer, wsCount
+};
 
 struct TWMAHeaderData {
   int64_t FileSize = 0;
@@ -18,8 +21,9 @@ struct TWMAHeaderData {
   uint16_t Channels = 0;
   uint32_t SampleRate = 0;
   uint32_t ByteRate = 0;  // bytes/s
+  // An attribute the file holds several times under one name has its values joined with "; ".
   std::array<std::u16string, wsCount> Slots;
 };
 
-// False when a header object cannot be read.
+// False when a header object cannot be read; `data` then keeps what the objects before it gave.
 bool ReadWMAHeader(TStream& stream, TWMAHeaderData& data);

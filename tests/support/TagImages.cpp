@@ -194,7 +194,7 @@ TBytes VorbisComments(const std::string& vendor, const std::vector<std::string>&
   return out;
 }
 
-TBytes AsfObject(const std::string& guid, const TBytes& body) {
+TBytes AsfGuid(const std::string& guid) {
   unsigned a = 0, b = 0, c = 0, d = 0;
   unsigned long long e = 0;
   if (std::sscanf(guid.c_str(), "%8x-%4x-%4x-%4x-%12llx", &a, &b, &c, &d, &e) != 5) {
@@ -209,6 +209,11 @@ TBytes AsfObject(const std::string& guid, const TBytes& body) {
   for (int shift = 40; shift >= 0; shift -= 8) {
     out.push_back(static_cast<uint8_t>(e >> shift));
   }
+  return out;
+}
+
+TBytes AsfObject(const std::string& guid, const TBytes& body) {
+  TBytes out = AsfGuid(guid);
   const uint64_t size = 24 + body.size();
   AppendLe32(out, static_cast<uint32_t>(size));
   AppendLe32(out, static_cast<uint32_t>(size >> 32));
@@ -238,7 +243,9 @@ TBytes AsfFileProperties(uint32_t maxBitRate, uint64_t playDuration, uint64_t pr
 }
 
 TBytes AsfStreamProperties(uint16_t channels, uint32_t sampleRate, uint32_t byteRate) {
-  TBytes body(54, 0);
+  // The audio media type, then the error correction type, offset, sizes and flags.
+  TBytes body = AsfGuid("F8699E40-5B4D-11CF-A8FD-00805F5C442B");
+  body.resize(54, 0);
   AppendLe16(body, 0x161);
   AppendLe16(body, channels);
   AppendLe32(body, sampleRate);

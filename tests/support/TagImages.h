@@ -37,7 +37,8 @@ TBytes OggPage(int64_t granule, uint32_t sequence, const std::vector<TBytes>& pa
 TBytes VorbisIdentification(uint8_t channels, uint32_t sampleRate, int32_t nominalBitRate);
 TBytes VorbisComments(const std::string& vendor, const std::vector<std::string>& comments);
 
-// ASF: an object with its GUID (text form) and body; a header object holding objects.
+// ASF: a GUID (text form) as stored; an object with its GUID and body; a header object holding objects.
+TBytes AsfGuid(const std::string& guid);
 TBytes AsfObject(const std::string& guid, const TBytes& body);
 TBytes AsfHeader(const std::vector<TBytes>& objects);
 // Play duration in 100-nanosecond units, preroll in milliseconds.

@@ -12,6 +12,7 @@
 #include "support/ApeTestSupport.h"
 #include "support/SinkRunner.h"
 #include "support/TestSupport.h"
+#include "tags/APEtag.h"
 
 using namespace testing_support;
 
@@ -135,6 +136,31 @@ TEST_F(ACS_MAC, SinkTagsTheFinishedFile) {
   EXPECT_EQ(text.substr(image.size() - 32, 8), "APETAGEX");
   EXPECT_EQ(Le32At(image, image.size() - 16), 3u);
   EXPECT_NE(text.find("Artist"), std::string::npos);
+}
+
+TEST_F(ACS_MAC, SinkWritesTheFieldsBeyondTheSevenAndListsAsSeparateValues) {
+  WriteFileBytes(dir.File("in.wav"), PcmWaveFile(2, 44100, 16, SamplesToBytes(MakeSine16(1000, 2, 44100))));
+  TWaveIn wavIn;
+  wavIn.SetFileName(dir.File("in.wav"));
+  TMACOut out;
+  out.SetInput(&wavIn);
+  out.SetFileName(dir.File("x.ape"));
+  out.SetId3TagArtist("Ana; Bo");
+  out.SetId3TagTrack("4/12");
+  out.SetId3TagAlbumArtist("Va");
+  out.SetId3TagDisc("2/3");
+  out.SetId3TagComposer("Bach; Reger");
+  ASSERT_TRUE(RunToEnd(out).Done);
+  const std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
+  const std::string text(image.begin(), image.end());
+  EXPECT_NE(text.find(std::string("Ana\0Bo", 6)), std::string::npos);
+  TAPEtag tag;
+  ASSERT_TRUE(tag.LoadFromFile(dir.File("x.ape")));
+  EXPECT_EQ(tag.Artist(), "Ana; Bo");
+  EXPECT_EQ(tag.TrackText(), "4/12");
+  EXPECT_EQ(tag.AlbumArtist(), "Va");
+  EXPECT_EQ(tag.Disc(), "2/3");
+  EXPECT_EQ(tag.Composer(), "Bach; Reger");
 }
 
 TEST_F(ACS_MAC, AnInputWithNothingInItStillGivesAFinishedTaggedFile) {

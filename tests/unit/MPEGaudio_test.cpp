@@ -124,3 +124,20 @@ TEST(MPEGaudio, FilesShorterThanTheSignatureWindowAreStillRead) {
   EXPECT_EQ(small.BitRate(), 8);
   EXPECT_DOUBLE_EQ(small.Duration(), 1.44);
 }
+
+TEST(MPEGaudio, TagsAfterTheAudioAreNotCountedAsAudio) {
+  // An ID3v2.4 tag with a footer, a Lyrics3v2 block, an APEv2 tag and the ID3v1 trailer, as
+  // taggers append them one after the other.
+  TBytes appended = ID3v2Tag(4, {ID3v2TextFrame("TIT2", "Late", 4)}, 0, 0x10);
+  TBytes footer(appended.begin(), appended.begin() + 10);
+  std::copy_n("3DI", 3, footer.begin());
+  const TBytes lyricsBody = Bytes("LYRICSBEGININD0000210");
+  const TBytes lyrics = Concat({lyricsBody, Bytes(std::string(6 - std::to_string(lyricsBody.size()).size(), '0') +
+                                                  std::to_string(lyricsBody.size()) + "LYRICS200")});
+  const TBytes file = Concat({MPEGFrames(Layer3At128, Layer3Length, 100), appended, footer, lyrics,
+                              APETag(2000, {APEItem("Title", "T")}),
+                              ID3v1Trailer("T", "A", "B", "2000", TBytes(30, 0), 0)});
+  const TMPEGaudio mpeg = Load(file);
+  EXPECT_EQ(mpeg.FramesCount(), 100);
+  EXPECT_DOUBLE_EQ(mpeg.Duration(), 41700.0 * 8 / 128 / 1000);
+}

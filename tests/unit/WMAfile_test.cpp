@@ -78,16 +78,101 @@ TEST(WMAfile, ContentDescriptionNamesAreAlsoReadAsAttributes) {
 }
 
 TEST(WMAfile, OutOfRangeParametersAreNotValid) {
-  EXPECT_FALSE(Load(WmaFile({}, 6)).Valid());
-  EXPECT_FALSE(Load(WmaFile({}, 2, 320000)).Valid());
-  EXPECT_TRUE(Load(WmaFile({}, 1, 319999)).Valid());
+  EXPECT_FALSE(Load(WmaFile({}, 0)).Valid());
+  EXPECT_FALSE(Load(WmaFile({}, 9)).Valid());
+  EXPECT_FALSE(Load(WmaFile({}, 2, 0)).Valid());
+  // Multichannel and lossless streams are files like the others.
+  EXPECT_TRUE(Load(WmaFile({}, 6, 1'536'000)).Valid());
 }
 
-TEST(WMAfile, LongStringsAreCutAt2500CharactersAndTheWalkGoesOn) {
-  const std::u16string title(3000, u'a');
+TEST(WMAfile, LongStringsAreKeptWholeAndTheWalkGoesOn) {
+  const std::u16string title(30000, u'a');
   const TWMAfile wma = Load(WmaFile({AsfContentDescription(title, u"A", u""),
                                      AsfExtendedContentDescription({{u"WM/Genre", 0, WideValue(u"Jazz")}})}));
-  EXPECT_EQ(wma.Title(), std::u16string(2500, u'a'));
+  EXPECT_EQ(wma.Title(), title);
+  EXPECT_EQ(wma.Genre(), u"Jazz");
+}
+
+namespace {
+
+struct TLibraryRecord {
+  std::u16string Name;
+  uint16_t Type;
+  TBytes Value;
+  uint32_t DeclaredSize = UINT32_MAX;  // the value's own size unless set
+};
+
+TBytes MetadataLibrary(const std::vector<TLibraryRecord>& records) {
+  TBytes body;
+  AppendLe16(body, static_cast<uint16_t>(records.size()));
+  for (const auto& record : records) {
+    const TBytes name = Utf16LeTerminated(record.Name);
+    AppendLe32(body, 0);  // language and stream
+    AppendLe16(body, static_cast<uint16_t>(name.size()));
+    AppendLe16(body, record.Type);
+    AppendLe32(body, record.DeclaredSize == UINT32_MAX ? static_cast<uint32_t>(record.Value.size()) : record.DeclaredSize);
+    body = Concat({body, name, record.Value});
+  }
+  return AsfObject("44231C94-9498-49D1-A141-1D134E457054", body);
+}
+
+TBytes HeaderExtension(const std::vector<TBytes>& objects) {
+  TBytes body = AsfGuid("ABD3D211-A9BA-11cf-8EE6-00C00C205365");
+  AppendLe16(body, 6);
+  TBytes inner;
+  for (const TBytes& object : objects) {
+    inner.insert(inner.end(), object.begin(), object.end());
+  }
+  AppendLe32(body, static_cast<uint32_t>(inner.size()));
+  return AsfObject("5FBF03B5-A92E-11CF-8EE3-00C00C205365", Concat({body, inner}));
+}
+
+TBytes ScriptStreamProperties() {
+  TBytes body = AsfGuid("59DACFC0-59E6-11D0-A3AC-00A0C90348F6");
+  body.resize(78, 0xEE);
+  return AsfObject("B7DC0791-A9B7-11CF-8EE6-00C00C205365", body);
+}
+
+}  // namespace
+
+// As Windows Media encoders and mutagen write files: objects in any order, a script stream first,
+// the second value of an attribute and the longer ones in the metadata library of the header
+// extension, numbers stored as numbers of every width.
+TEST(WMAfile, AttributesOfEveryObjectAndValueTypeAreRead) {
+  const TBytes header = AsfHeader(
+      {AsfContentDescription(u"Title", u"Ana", u""),
+       HeaderExtension({MetadataLibrary({{u"Author", 0, WideValue(u"B\u00f8")},
+                                         {u"WM/Picture", 1, TBytes(300, 7)},
+                                         {u"WM/AlbumArtist", 0, WideValue(u"Va")},
+                                         {u"WM/Composer", 0, WideValue(u"Cee")},
+                                         {u"WM/Year", 2, {1, 0}}})}),
+       AsfExtendedContentDescription({{u"WM/TrackNumber", 4, {3, 0, 0, 0, 0, 0, 0, 0}},
+                                      {u"WM/PartOfSet", 0, WideValue(u"1/2")},
+                                      {u"Author", 0, WideValue(u"Ana")},
+                                      {u"WM/Genre", 1, WideValue(u"not text")}}),
+       ScriptStreamProperties(), AsfStreamProperties(2, 48000, 24000), AsfFileProperties(192000, 50'000'000, 0)});
+  const TWMAfile wma = Load(Concat({header, TBytes(1000, 0)}));
+  ASSERT_TRUE(wma.Valid());
+  EXPECT_EQ(wma.SampleRate(), 48000);
+  EXPECT_DOUBLE_EQ(wma.Duration(), 5.0);
+  EXPECT_EQ(wma.Title(), u"Title");
+  EXPECT_EQ(wma.Artist(), u"Ana; B\u00f8");
+  EXPECT_EQ(wma.AlbumArtist(), u"Va");
+  EXPECT_EQ(wma.Composer(), u"Cee");
+  EXPECT_EQ(wma.Disc(), u"1/2");
+  EXPECT_EQ(wma.Track(), 3);
+  EXPECT_EQ(wma.Year(), u"1");
+  EXPECT_EQ(wma.Genre(), u"");
+}
+
+TEST(WMAfile, ADamagedObjectCostsOnlyItsOwnFieldsAndAHugeValueIsNotAllocated) {
+  const TBytes file = WmaFile({AsfContentDescription(u"Kept", u"", u""),
+                               HeaderExtension({MetadataLibrary({{u"WM/Composer", 0, WideValue(u"C"), 0x80000000u}})}),
+                               AsfExtendedContentDescription({{u"WM/Genre", 0, WideValue(u"Jazz")}})});
+  const TWMAfile wma = Load(file, false);
+  EXPECT_TRUE(wma.Valid());
+  EXPECT_EQ(wma.Title(), u"Kept");
+  EXPECT_EQ(wma.Composer(), u"");
   EXPECT_EQ(wma.Genre(), u"Jazz");
 }
 

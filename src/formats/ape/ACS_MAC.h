@@ -45,6 +45,14 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // Items beyond the seven the design names: "Album Artist", "Disc" ("2" or "2/3"), "Composer".
+  // Artists, genres, album artists and composers given as "A; B" become separate values.
+  const std::string& Id3TagAlbumArtist() const { return FId3TagAlbumArtist; }
+  void SetId3TagAlbumArtist(const std::string& value) { FId3TagAlbumArtist = value; }
+  const std::string& Id3TagDisc() const { return FId3TagDisc; }
+  void SetId3TagDisc(const std::string& value) { FId3TagDisc = value; }
+  const std::string& Id3TagComposer() const { return FId3TagComposer; }
+  void SetId3TagComposer(const std::string& value) { FId3TagComposer = value; }
   // The picture the tag's "Cover Art (Front)" item carries; none without one.
   void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
@@ -55,6 +63,7 @@ protected:
 
 private:
   void StartCompressor();
+  void TagMoreTexts();
   void TagCover();
   void PlaceChunk(int32_t count);
   [[noreturn]] void FailCall(const std::string& call, int code, int systemError) const;
@@ -69,6 +78,9 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::string FId3TagAlbumArtist;
+  std::string FId3TagDisc;
+  std::string FId3TagComposer;
   std::optional<TPicture> FCover;
   std::array<uint8_t, BlockBufferSize> FBlockBuffer{};
   std::unique_ptr<TAPECompress> FAPECompress;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "formats/ape/ACS_MAC.h"
 
@@ -14,7 +15,8 @@ TMACOut::TMACOut() {
                           {"c_APECompress_Finish", reinterpret_cast<const void*>(MACDll::c_APECompress_Finish)},
                           {"FillWaveFormatEx", reinterpret_cast<const void*>(MACDll::FillWaveFormatEx)},
                           {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)},
-                          {"TagFileCover", reinterpret_cast<const void*>(MACDll::TagFileCover)}});
+                          {"TagFileCover", reinterpret_cast<const void*>(MACDll::TagFileCover)},
+                          {"TagFileText", reinterpret_cast<const void*>(MACDll::TagFileText)}});
 }
 
 TMACOut::~TMACOut() { EndWorker(); }
@@ -116,6 +118,34 @@ bool TMACOut::DoOutput(bool abort) {
   return true;
 }
 
+namespace {
+
+// APEv2 keeps the values of a list apart with a zero byte.
+std::string SeparateValues(std::string names) {
+  for (size_t at = names.find("; "); at != std::string::npos; at = names.find("; ", at + 1)) {
+    names.replace(at, 2, 1, '\0');
+  }
+  return names;
+}
+
+}  // namespace
+
+void TMACOut::TagMoreTexts() {
+  const std::pair<const char*, std::string> items[] = {{"Artist", SeparateValues(FId3TagArtist)},
+                                                       {"Genre", SeparateValues(FId3TagGenre)},
+                                                       {"Album Artist", SeparateValues(FId3TagAlbumArtist)},
+                                                       {"Disc", FId3TagDisc},
+                                                       {"Composer", SeparateValues(FId3TagComposer)}};
+  for (const auto& [key, value] : items) {
+    errno = 0;
+    const int tagged =
+        MACDll::TagFileText(TargetName().c_str(), key, value.data(), static_cast<int>(value.size()));
+    if (tagged != 0) {
+      FailCall("TagFileText", tagged, errno);
+    }
+  }
+}
+
 void TMACOut::TagCover() {
   if (!FCover || FCover->Data.empty()) {
     return;
@@ -153,5 +183,6 @@ void TMACOut::Done() {
   if (tagged != 0) {
     FailCall("TagFileSimple", tagged, errno);
   }
+  TagMoreTexts();
   TagCover();
 }

@@ -33,6 +33,7 @@ void ForEachEntry(TVisitor&& visit) {
   visit(ShowFileInfoDialog, "ShowFileInfoDialog");
   visit(TagFileSimple, "TagFileSimple");
   visit(TagFileCover, "TagFileCover");
+  visit(TagFileText, "TagFileText");
   visit(VerifyFile, "VerifyFile");
   visit(c_APECompress_AddData, "c_APECompress_AddData");
   visit(c_APECompress_Create, "c_APECompress_Create");
