@@ -12,8 +12,10 @@
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 #include "tags/MPEGaudio.h"
+#include "tags/MP4Tags.h"
 #include "tags/MonkeyAudio.h"
 #include "tags/OggVorbis.h"
+#include "tags/OpusComments.h"
 #include "tags/ReadCache.h"
 #include "platform/Streams.h"
 #include "tags/TagText.h"
@@ -299,8 +301,50 @@ void DescribeCover(const TCoverRead& cover, SongInformation& info) {
   }
 }
 
+// An Opus file's comments as the Vorbis ones are read: FFmpeg runs a list's values together.
+void FillFromOpus(const TVorbisComments& comments, SongInformation& info) {
+  const auto& values = comments.Values;
+  if (!values[vkTitle].empty()) {
+    info.Title = values[vkTitle];
+  }
+  info.Artist = values[vkArtist].empty() ? values[vkPerformer] : values[vkArtist];
+  info.Album = values[vkAlbum];
+  info.Year = values[vkDate];
+  info.Genre = values[vkGenre];
+  info.Comment = values[vkComment].empty() ? values[vkDescription] : values[vkComment];
+  const uint8_t track = TrackNumber8(values[vkTrackNumber]);
+  info.Track = track != 0 ? std::to_string(track) : std::string();
+  FillFromVorbis(comments, info);
+}
+
+// An MP4 item list whole: FFmpeg keeps one value of an item that holds several. What the list
+// lacks (a genre kept as a number) stays as FFmpeg gave it.
+void FillFromMP4(const TMP4Texts& texts, SongInformation& info) {
+  const std::pair<std::string SongInformation::*, TMP4Item> fields[] = {
+      {&SongInformation::Title, miTitle},             {&SongInformation::Artist, miArtist},           {&SongInformation::Album, miAlbum},
+      {&SongInformation::Year, miYear},               {&SongInformation::Genre, miGenre},
+      {&SongInformation::Comment, miComment},         {&SongInformation::AlbumArtist, miAlbumArtist},
+      {&SongInformation::Composer, miComposer},       {&SongInformation::Track, miTrack},
+      {&SongInformation::TotalTracks, miTotalTracks}, {&SongInformation::Disc, miDisc},
+      {&SongInformation::TotalDiscs, miTotalDiscs}};
+  for (const auto& [field, item] : fields) {
+    if (!texts[item].empty()) {
+      info.*field = texts[item];
+    }
+  }
+}
+
 // FFmpeg reads the file by its name; the stream opened before only proves it is a readable file.
-void ReadMedia(TStream&, const std::string& fileName, SongInformation& info) { ReadMediaInformation(fileName, info); }
+void ReadMedia(TStream& file, const std::string& fileName, SongInformation& info) {
+  ReadMediaInformation(fileName, info);
+  TVorbisComments comments;
+  TMP4Texts mp4;
+  if (ReadOpusComments(file, comments)) {
+    FillFromOpus(comments, info);
+  } else if (ReadMP4Tags(file, mp4)) {
+    FillFromMP4(mp4, info);
+  }
+}
 
 using TFileReader = void (*)(TStream&, const std::string&, SongInformation&);
 
