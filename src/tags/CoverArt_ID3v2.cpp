@@ -98,6 +98,10 @@ std::optional<TPicture> ParsePictureFrame(const std::vector<uint8_t>& body, bool
   return picture;
 }
 
+// A whole unsynchronised tag is read into memory to undo the scheme; one larger than this holds
+// more than a picture we would keep.
+constexpr int64_t MaxResynchronisedTag = 2 * MaxPictureBytes;
+
 }  // namespace
 
 TCoverRead ReadID3v2Cover(TStream& stream) {
@@ -111,6 +115,19 @@ TCoverRead ReadID3v2Cover(TStream& stream) {
   const int64_t end = std::min<int64_t>(10 + int64_t{SyncSafe32(&header[6])}, stream.Size());
   if (version < 2 || version > 4) {
     return read;
+  }
+  if (tagUnsynchronised && version < 4 && end <= MaxResynchronisedTag) {
+    // Before version 2.4 the scheme covers the whole tag, frame headers and sizes included.
+    std::vector<uint8_t> tag(static_cast<size_t>(end));
+    if (!ReadExactAt(stream, 0, tag)) {
+      return read;
+    }
+    const std::vector<uint8_t> body = Resynchronise({tag.begin() + 10, tag.end()});
+    tag.resize(10);
+    tag[5] &= 0x7F;
+    tag.insert(tag.end(), body.begin(), body.end());
+    TMemoryStream plain(std::move(tag));
+    return ReadID3v2Cover(plain);
   }
   int64_t position = 10;
   if (version >= 3 && (header[5] & 0x40) != 0) {

@@ -99,6 +99,17 @@ TBytes ID3v2Tag(int version, const std::vector<TBytes>& frames, size_t padding, 
   return out;
 }
 
+TBytes Unsynchronised(const TBytes& bytes) {
+  TBytes out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    out.push_back(bytes[i]);
+    if (bytes[i] == 0xFF && (i + 1 == bytes.size() || bytes[i + 1] >= 0xE0 || bytes[i + 1] == 0)) {
+      out.push_back(0);
+    }
+  }
+  return out;
+}
+
 TBytes APEItem(const std::string& key, const std::string& value) {
   TBytes out;
   AppendLe32(out, static_cast<uint32_t>(value.size()));

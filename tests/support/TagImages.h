@@ -24,6 +24,10 @@ TBytes ID3v2TextFrame(const std::string& id, const std::string& text, int versio
 // Header with a sync-safe size, the frames, then `padding` zero bytes.
 TBytes ID3v2Tag(int version, const std::vector<TBytes>& frames, size_t padding = 0, uint8_t flags = 0);
 
+// The bytes as unsynchronisation writes them: a zero after every 0xFF that precedes a zero, a
+// byte of 0xE0 or more, or the end.
+TBytes Unsynchronised(const TBytes& bytes);
+
 TBytes APEItem(const std::string& key, const std::string& value);
 // Items followed by the 32-byte footer.
 TBytes APETag(int32_t version, const std::vector<TBytes>& items);

@@ -63,6 +63,14 @@ TEST(CoverArt, TheFrontCoverWinsOverAnEarlierPictureAndTheFirstStandsInWithoutOn
   EXPECT_EQ(Read(ReadID3v2Cover, ID3v2Tag(3, {ID3v2Frame("APIC", back)})).Picture->Type, 4u);
 }
 
+TEST(CoverArt, AVersion23TagUnsynchronisedWholeGivesItsPicture) {
+  // The frame's size counts the picture before unsynchronisation; the JPEG's 0xFF bytes grow it.
+  const TBytes frames = Concat({ID3v2Frame("APIC", Apic(3)), ID3v2TextFrame("TIT2", "After")});
+  const TCoverRead read = Read(ReadID3v2Cover, ID3v2Tag(3, {Unsynchronised(frames)}, 0, 0x80));
+  ASSERT_TRUE(read.Picture);
+  EXPECT_EQ(read.Picture->Data, Jpeg);
+}
+
 TEST(CoverArt, APEv2CoverIsTheBinaryItemAfterItsFileName) {
   const TCoverRead read = Read(ReadAPECover, APETag(2000, {APEItem("Title", "T"), CoverItem("Cover Art (Front)",
                                                                                             Concat({Bytes("a.jpg"), {0}, Jpeg}))}));

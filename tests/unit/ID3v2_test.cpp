@@ -161,14 +161,7 @@ TEST(ID3v2, Version23UndoesUnsynchronisationOfTheWholeTagAndSkipsTheExtendedHead
   // The frame sizes count the bytes before unsynchronisation inserted its zeros.
   const TBytes frames = Concat({TBytes{0, 0, 0, 6, 0, 0, 0, 0, 0, 0},
                                 ID3v2Frame("TIT2", {0, 'A', 0xFF, 0xFE}, 3), ID3v2TextFrame("TPE1", "Next")});
-  TBytes unsynced;
-  for (size_t i = 0; i < frames.size(); ++i) {
-    unsynced.push_back(frames[i]);
-    if (frames[i] == 0xFF && (i + 1 == frames.size() || frames[i + 1] >= 0xE0 || frames[i + 1] == 0)) {
-      unsynced.push_back(0);
-    }
-  }
-  const TID3v2 tag = Load(ID3v2Tag(3, {unsynced}, 0, 0xC0));
+  const TID3v2 tag = Load(ID3v2Tag(3, {Unsynchronised(frames)}, 0, 0xC0));
   EXPECT_EQ(tag.Title(), "A\u00ff\u00fe");
   EXPECT_EQ(tag.Artist(), "Next");
 }
