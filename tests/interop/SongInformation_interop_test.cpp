@@ -71,8 +71,8 @@ protected:
 
   // Duration within 1% or one frame of ffprobe's, the same rate and channels; bit rate from the
   // stream's own figure or, for variable rates, the file's average.
-  // Differences the readers keep on purpose: a constant-rate MP3's duration counts every byte after
-  // the ID3v2 tag (the encoder's info frame and the ID3v1 trailer included), and an Ogg file's
+  // Differences the readers keep on purpose: a constant-rate MP3's duration counts every byte between
+  // the ID3v2 tag and the trailing tags (the encoder's info frame included), and an Ogg file's
   // average bit rate counts its header pages; both stay within these margins.
   void ExpectStreamAsProbe(const SongInformation& info, const std::string& file, double frameSeconds,
                            TBitRateCheck bitRate) {
@@ -110,6 +110,30 @@ TEST_F(ReaderInterop, LameMp3WithVersion23AndVersion1Tags) {
   EXPECT_EQ(info.StreamInfo.Format, "MPEG 1 Layer III");
   EXPECT_TRUE(info.StreamInfo.BitRate.ends_with("kbit/s CBR"));
   EXPECT_TRUE(info.StreamInfo.EncoderName.starts_with("LAME"));
+}
+
+TEST_F(ReaderInterop, Mp3WithLyricsApeAndId3v1TrailersCountsOnlyItsAudio) {
+  if (!HaveTool("lame") || !HaveMutagen()) {
+    GTEST_SKIP();
+  }
+  const std::string plain = Dir.File("plain.mp3");
+  const std::string mp3 = Dir.File("trailers.mp3");
+  Run("lame --quiet -b 128 --tt Trailing --id3v1-only " + Quote(Source()) + " " + Quote(plain));
+  Run("cp " + Quote(plain) + " " + Quote(mp3));
+  // Lyrics3v2 and a 50 kB APEv2 tag go in before the ID3v1 trailer, as taggers leave them. ffprobe
+  // estimates the duration of the tagged file from its size, the tags included, so the file
+  // before tagging is its reference.
+  Run("/usr/bin/python3 -c " + Quote(R"(import sys
+from mutagen.apev2 import APEv2
+path = sys.argv[1]
+data = open(path, "rb").read()
+body = b"LYRICSBEGININD0000210LYR00005la la"
+open(path, "wb").write(data[:-128] + body + b"%06dLYRICS200" % len(body))
+tag = APEv2()
+tag["Lyrics"] = "la " * 17000
+tag.save(path)
+open(path, "ab").write(data[-128:]))") + " " + Quote(mp3));
+  ExpectStreamAsProbe(ReadSongInformation(mp3), plain, Mp3Frame, brStream);
 }
 
 TEST_F(ReaderInterop, Mp3TaggedByMutagenInVersion24WithUnicodeText) {

@@ -142,7 +142,7 @@ TEST(WMAfile, AttributesOfEveryObjectAndValueTypeAreRead) {
   const TBytes header = AsfHeader(
       {AsfContentDescription(u"Title", u"Ana", u""),
        HeaderExtension({MetadataLibrary({{u"Author", 0, WideValue(u"B\u00f8")},
-                                         {u"WM/Picture", 1, TBytes(300, 7)},
+                                         {u"WM/Picture", 1, TBytes(100000, 7)},
                                          {u"WM/AlbumArtist", 0, WideValue(u"Va")},
                                          {u"WM/Composer", 0, WideValue(u"Cee")},
                                          {u"WM/Year", 2, {1, 0}}})}),
