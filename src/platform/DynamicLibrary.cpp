@@ -26,8 +26,11 @@ void TLibraryCloser::operator()(void* handle) const {
   }
 }
 
+// RTLD_NODELETE: a codec library may hold process-wide state of its own dependencies (FFmpeg's
+// among them) that cannot be torn down; unmapping it would turn that state into leaks and dangling
+// pointers, so releasing a handle never unmaps the code.
 TLibraryHandle LoadLibraryByName(const std::string& fileName) {
-  return TLibraryHandle(::dlopen(ActualName(fileName).c_str(), RTLD_NOW | RTLD_LOCAL));
+  return TLibraryHandle(::dlopen(ActualName(fileName).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
 }
 
 void* LookUpEntryPoint(void* handle, const char* name) { return handle == nullptr ? nullptr : ::dlsym(handle, name); }

@@ -24,7 +24,7 @@ void* LookUpEntryPoint(void* handle, const char* name);
 void RedirectLibraryForTesting(const std::string& fileName, const std::string& replacement);
 
 // One library of the process, shared by every component that uses it. Each Load is matched by an
-// Unload; the first Load loads the library and looks up every entry point, the last Unload frees
+// Unload; the first Load loads the library and looks up every entry point, the last Unload releases
 // it. A failed load leaves Loaded() false until every holder has unloaded.
 class TLibraryBinding {
 public:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace testing_support {
 
@@ -23,7 +22,7 @@ int32_t TMemorySource::GetData(std::span<uint8_t> buffer) {
     throw EACSException("source failed");
   }
   const size_t count = std::min({buffer.size(), FBytes.size() - FOffset, static_cast<size_t>(MaxPerCall)});
-  std::memcpy(buffer.data(), FBytes.data() + FOffset, count);
+  std::copy_n(FBytes.begin() + static_cast<std::ptrdiff_t>(FOffset), count, buffer.begin());
   FOffset += count;
   FPosition += static_cast<int32_t>(count);
   return static_cast<int32_t>(count);

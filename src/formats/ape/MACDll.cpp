@@ -1,6 +1,7 @@
 #include "formats/ape/MACDll.h"
 
-#include <dlfcn.h>
+#include "platform/DynamicLibrary.h"
+
 #include <mutex>
 
 namespace MACDll {
@@ -8,13 +9,13 @@ namespace MACDll {
 namespace {
 
 std::mutex BindingLock;
-void* Handle = nullptr;
+TLibraryHandle Handle;
 bool LoadedFlag = false;
 int StartupCount = 0;
 
 template <class TFunction>
 void Lookup(TFunction& entry, const char* name) {
-  entry = reinterpret_cast<TFunction>(dlsym(Handle, name));
+  entry = reinterpret_cast<TFunction>(LookUpEntryPoint(Handle.get(), name));
 }
 
 // In the order the entry points are listed for the library.
@@ -58,8 +59,8 @@ void Startup() {
   if (StartupCount++ > 0) {
     return;
   }
-  Handle = dlopen(LibraryName, RTLD_NOW);
-  if (Handle == nullptr) {
+  Handle = LoadLibraryByName(LibraryName);
+  if (!Handle) {
     return;
   }
   LoadedFlag = true;
@@ -72,10 +73,7 @@ void Shutdown() {
     return;
   }
   ForEachEntry([](auto& entry, const char*) { entry = nullptr; });
-  if (Handle != nullptr) {
-    dlclose(Handle);
-    Handle = nullptr;
-  }
+  Handle.reset();
   LoadedFlag = false;
 }
 

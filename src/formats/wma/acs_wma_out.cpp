@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/StreamError.h"
 #include "platform/Streams.h"
@@ -225,7 +224,7 @@ bool TWMA_Out::DoOutput(bool abort) {
     allocated = sample->GetBuffer(data);
   }
   if (allocated == WR_OK) {
-    std::memcpy(data, FChunk.data(), static_cast<size_t>(n));
+    std::copy_n(FChunk.data(), n, data);
     allocated = sample->SetLength(static_cast<uint32_t>(n));
   }
   // A lost chunk would leave a gap in the audio: the run ends as a failure instead.
