@@ -91,9 +91,32 @@ void Interleave(const TSampleLayout& layout, const AVFrame& frame, uint8_t* out,
   }
 }
 
-// Planes of samples that need no conversion, woven into frames.
+// Planes of samples that need no conversion, woven into frames. With the channel count known
+// here the compiler turns the weave into vector shuffles; it runs over every decoded sample.
+template <size_t Bytes, int Channels>
+void WeavePlanes(const AVFrame& frame, uint8_t* out) {
+  const uint8_t* planes[Channels];
+  std::copy_n(frame.extended_data, Channels, planes);
+  for (size_t i = 0; i < static_cast<size_t>(frame.nb_samples); ++i) {
+    for (int k = 0; k < Channels; ++k) {
+      std::memcpy(out + (i * Channels + static_cast<size_t>(k)) * Bytes, planes[k] + i * Bytes, Bytes);
+    }
+  }
+}
+
 template <size_t Bytes>
 void InterleavePlanes(const AVFrame& frame, int channels, uint8_t* out) {
+  switch (channels) {
+    case 1:
+      std::memcpy(out, frame.extended_data[0], static_cast<size_t>(frame.nb_samples) * Bytes);
+      return;
+    case 2:
+      return WeavePlanes<Bytes, 2>(frame, out);
+    case 6:
+      return WeavePlanes<Bytes, 6>(frame, out);
+    default:
+      break;
+  }
   for (size_t i = 0; i < static_cast<size_t>(frame.nb_samples); ++i) {
     for (int k = 0; k < channels; ++k) {
       std::memcpy(out, frame.extended_data[k] + i * Bytes, Bytes);
