@@ -158,16 +158,14 @@ TSampleLayout SampleLayoutFor(int sampleFormat, int rawBits, const AVChannelLayo
   return layout;
 }
 
-void AppendSamples(const TSampleLayout& layout, const AVFrame& frame, std::vector<uint8_t>& out) {
-  const size_t start = out.size();
-  out.resize(start + static_cast<size_t>(frame.nb_samples) * layout.Format.BytesPerFrame());
-  uint8_t* target = out.data() + start;
+void WriteSamples(const TSampleLayout& layout, const AVFrame& frame, uint8_t* target) {
   const bool inOrder = std::is_sorted(layout.Order.begin(), layout.Order.end());
   const int sourceBytes = av_get_bytes_per_sample(Source(layout));
   if (inOrder && sourceBytes == layout.Format.BytesPerSample()) {
     const bool planar = av_sample_fmt_is_planar(Source(layout)) != 0;
     if (!planar) {
-      std::memcpy(target, frame.extended_data[0], out.size() - start);
+      std::memcpy(target, frame.extended_data[0],
+                  static_cast<size_t>(frame.nb_samples) * static_cast<size_t>(layout.Format.BytesPerFrame()));
       return;
     }
     switch (sourceBytes) {
