@@ -163,8 +163,9 @@ bool TMediaDecoder::ConvertFrame() {
     FProblem = "its audio stream changes its sample format, channels or rate midway";
     return false;
   }
-  Compact();
-  AppendSamples(FLayout, frame, FPending);
+  const size_t bytes = static_cast<size_t>(frame.nb_samples) * static_cast<size_t>(FLayout.Format.BytesPerFrame());
+  WriteSamples(FLayout, frame, PendingRoom(bytes));
+  FPendingEnd += bytes;
   return true;
 }
 
@@ -217,13 +218,10 @@ bool TMediaDecoder::AppendConverted(const uint8_t* const* input, int frames) {
   if (room == 0) {
     return true;
   }
-  Compact();
   const size_t frameBytes = static_cast<size_t>(FLayout.Format.BytesPerFrame());
-  const size_t used = FPending.size();
-  FPending.resize(used + static_cast<size_t>(room) * frameBytes);
-  uint8_t* out = FPending.data() + used;
+  uint8_t* out = PendingRoom(static_cast<size_t>(room) * frameBytes);
   const int converted = swr_convert(FConverter->Swr.get(), &out, room, const_cast<const uint8_t**>(input), frames);
-  FPending.resize(used + static_cast<size_t>(std::max(converted, 0)) * frameBytes);
+  FPendingEnd += static_cast<size_t>(std::max(converted, 0)) * frameBytes;
   if (converted < 0) {
     FProblem = "its audio cannot be converted to 16-bit samples";
     return false;
@@ -275,10 +273,18 @@ void TMediaDecoder::FeedEnd() {
 }
 
 void TMediaDecoder::Compact() {
-  if (FPendingStart > 0 && FPendingStart == FPending.size()) {
-    FPending.clear();
+  if (FPendingStart > 0 && FPendingStart == FPendingEnd) {
     FPendingStart = 0;
+    FPendingEnd = 0;
   }
+}
+
+uint8_t* TMediaDecoder::PendingRoom(size_t bytes) {
+  Compact();
+  if (FPending.size() < FPendingEnd + bytes) {
+    FPending.resize(FPendingEnd + bytes);
+  }
+  return FPending.data() + FPendingEnd;
 }
 
 size_t TMediaDecoder::Take(std::span<uint8_t> out) {

@@ -59,7 +59,7 @@ public:
   // Packets and frames the decoder refused as damaged and stepped over.
   int32_t DamagedPackets() const { return FDamagedPackets; }
 
-  size_t PendingBytes() const { return FPending.size() - FPendingStart; }
+  size_t PendingBytes() const { return FPendingEnd - FPendingStart; }
   // Moves pending PCM into `out`; returns the bytes moved.
   size_t Take(std::span<uint8_t> out);
   // Drops up to `frames` pending frames; returns how many were dropped.
@@ -71,6 +71,8 @@ private:
   bool SetUpConverter();
   bool AppendConverted(const uint8_t* const* input, int frames);
   void Compact();
+  // Where `bytes` more pending PCM go; the caller adds what it wrote to FPendingEnd.
+  uint8_t* PendingRoom(size_t bytes);
 
   struct TCodecFreer {
     void operator()(AVCodecContext* context) const;
@@ -96,8 +98,11 @@ private:
   TSampleLayout FLayout;
   std::string FProblem;
   std::vector<uint8_t> FScratch;  // parser input: FFmpeg reads a little past the end it is given
+  // Pending PCM is FPending[FPendingStart, FPendingEnd). The storage only grows, so that it is
+  // not cleared again for every decoded frame.
   std::vector<uint8_t> FPending;
   size_t FPendingStart = 0;
+  size_t FPendingEnd = 0;
   bool FEnded = false;
   bool FDecodedAny = false;
   int32_t FDamagedPackets = 0;

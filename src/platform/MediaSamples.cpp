@@ -91,9 +91,32 @@ void Interleave(const TSampleLayout& layout, const AVFrame& frame, uint8_t* out,
   }
 }
 
-// Planes of samples that need no conversion, woven into frames.
+// Planes of samples that need no conversion, woven into frames. With the channel count known
+// here the compiler turns the weave into vector shuffles; it runs over every decoded sample.
+template <size_t Bytes, int Channels>
+void WeavePlanes(const AVFrame& frame, uint8_t* out) {
+  const uint8_t* planes[Channels];
+  std::copy_n(frame.extended_data, Channels, planes);
+  for (size_t i = 0; i < static_cast<size_t>(frame.nb_samples); ++i) {
+    for (int k = 0; k < Channels; ++k) {
+      std::memcpy(out + (i * Channels + static_cast<size_t>(k)) * Bytes, planes[k] + i * Bytes, Bytes);
+    }
+  }
+}
+
 template <size_t Bytes>
 void InterleavePlanes(const AVFrame& frame, int channels, uint8_t* out) {
+  switch (channels) {
+    case 1:
+      std::memcpy(out, frame.extended_data[0], static_cast<size_t>(frame.nb_samples) * Bytes);
+      return;
+    case 2:
+      return WeavePlanes<Bytes, 2>(frame, out);
+    case 6:
+      return WeavePlanes<Bytes, 6>(frame, out);
+    default:
+      break;
+  }
   for (size_t i = 0; i < static_cast<size_t>(frame.nb_samples); ++i) {
     for (int k = 0; k < channels; ++k) {
       std::memcpy(out, frame.extended_data[k] + i * Bytes, Bytes);
@@ -135,16 +158,14 @@ TSampleLayout SampleLayoutFor(int sampleFormat, int rawBits, const AVChannelLayo
   return layout;
 }
 
-void AppendSamples(const TSampleLayout& layout, const AVFrame& frame, std::vector<uint8_t>& out) {
-  const size_t start = out.size();
-  out.resize(start + static_cast<size_t>(frame.nb_samples) * layout.Format.BytesPerFrame());
-  uint8_t* target = out.data() + start;
+void WriteSamples(const TSampleLayout& layout, const AVFrame& frame, uint8_t* target) {
   const bool inOrder = std::is_sorted(layout.Order.begin(), layout.Order.end());
   const int sourceBytes = av_get_bytes_per_sample(Source(layout));
   if (inOrder && sourceBytes == layout.Format.BytesPerSample()) {
     const bool planar = av_sample_fmt_is_planar(Source(layout)) != 0;
     if (!planar) {
-      std::memcpy(target, frame.extended_data[0], out.size() - start);
+      std::memcpy(target, frame.extended_data[0],
+                  static_cast<size_t>(frame.nb_samples) * static_cast<size_t>(layout.Format.BytesPerFrame()));
       return;
     }
     switch (sourceBytes) {

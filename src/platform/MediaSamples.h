@@ -32,5 +32,6 @@ struct TSampleLayout {
 TSampleLayout SampleLayoutFor(int format, int rawBits, const AVChannelLayout& channels, int rate,
                               std::string& problem);
 
-// Appends the frame's samples, interleaved in the layout's format and order, to `out`.
-void AppendSamples(const TSampleLayout& layout, const AVFrame& frame, std::vector<uint8_t>& out);
+// Writes the frame's samples, interleaved in the layout's format and order, at `out`, which has
+// room for the frame's nb_samples frames of the layout's format.
+void WriteSamples(const TSampleLayout& layout, const AVFrame& frame, uint8_t* out);

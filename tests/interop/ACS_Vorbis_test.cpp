@@ -71,3 +71,28 @@ TEST(ACS_Vorbis_Interop, StoppedRunLeavesAFileOgginfoAndFfprobeAccept) {
   EXPECT_GT(decoded, 0u);
   EXPECT_LT(decoded, 44100u * 30 * 4);
 }
+
+TEST(ACS_Vorbis_Interop, SurroundFileComesOutInMaskOrderAsFfmpegDecodesIt) {
+  TempDir dir;
+  // One tone per speaker, so a channel delivered in the wrong place cannot go unnoticed.
+  ASSERT_EQ(RunTool("ffmpeg -v error -f lavfi -i \"aevalsrc=sin(200*PI*t)|sin(330*PI*t)|sin(470*PI*t)|sin(610*PI*t)|"
+                    "sin(750*PI*t)|sin(890*PI*t):s=44100:d=1.3:c=5.1\" -c:a libvorbis -q:a 6 " +
+                    Quote(dir.File("s.ogg")))
+                .ExitCode,
+            0);
+  const std::string reference = RunTool("ffmpeg -v error -i " + Quote(dir.File("s.ogg")) + " -f s16le -").Output;
+  TVorbisIn in;
+  in.SetFileName(dir.File("s.ogg"));
+  EXPECT_EQ(in.GetChannels(), 6);
+  in.Init();
+  const auto decoded = BytesToSamples(DrainSource(in, 5000));
+  in.Flush();
+  const auto expected = BytesToSamples(std::vector<uint8_t>(reference.begin(), reference.end()));
+  ASSERT_EQ(decoded.size(), expected.size());
+  // Two decoders of the same stream may round a sample differently, never by more than a step.
+  int32_t worst = 0;
+  for (size_t i = 0; i < decoded.size(); ++i) {
+    worst = std::max(worst, std::abs(decoded[i] - expected[i]));
+  }
+  EXPECT_LE(worst, 1);
+}

@@ -40,8 +40,8 @@ TEST(MediaSamples, PlanarSamplesOfACustomOrderArePackedInMaskOrder) {
   ASSERT_EQ(av_frame_get_buffer(frame.Frame, 0), 0);
   reinterpret_cast<int32_t*>(frame.Frame->extended_data[0])[0] = 0x11223300;                    // right
   reinterpret_cast<int32_t*>(frame.Frame->extended_data[1])[0] = static_cast<int32_t>(0xAABBCC00);  // left
-  std::vector<uint8_t> out;
-  AppendSamples(samples, *frame.Frame, out);
+  std::vector<uint8_t> out(6);
+  WriteSamples(samples, *frame.Frame, out.data());
   EXPECT_EQ(out, (std::vector<uint8_t>{0xCC, 0xBB, 0xAA, 0x33, 0x22, 0x11}));
   av_channel_layout_uninit(&layout);
 }

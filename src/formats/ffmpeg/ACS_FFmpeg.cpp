@@ -94,8 +94,8 @@ bool TFFmpegIn::Seek(int64_t sampleNumber) {
   return true;
 }
 
-int32_t TFFmpegIn::ReadDecoded() {
-  size_t room = FDecodeBuffer.size();
+int32_t TFFmpegIn::ReadDecoded(std::span<uint8_t> into) {
+  size_t room = into.size();
   // Only a range the caller asked for ends before the stream does.
   if (FEndSample != -1) {
     room = static_cast<size_t>(std::clamp<int64_t>(Size() - Position(), 0, static_cast<int64_t>(room)));
@@ -106,7 +106,7 @@ int32_t TFFmpegIn::ReadDecoded() {
   int32_t filled = 0;
   int64_t startTime = 0;
   int64_t endTime = 0;
-  const TMediaResult result = FReader->Update(std::span(FDecodeBuffer.data(), room), filled, startTime, endTime);
+  const TMediaResult result = FReader->Update(into.first(room), filled, startTime, endTime);
   if (result == MS_S_ENDOFSTREAM) {
     return 0;
   }
@@ -116,17 +116,15 @@ int32_t TFFmpegIn::ReadDecoded() {
   return filled;
 }
 
-int32_t TFFmpegIn::Refill() {
-  FBufStart = 1;
-  int32_t n = ReadDecoded();
+int32_t TFFmpegIn::Decode(std::span<uint8_t> into) {
+  int32_t n = ReadDecoded(into);
   if (n == 0 && FLoop) {
     // Once only: a stream with no audio at all would otherwise loop for ever.
     FReader->SeekFrame(FStartSample);
     FPosition = 0;
-    n = ReadDecoded();
+    n = ReadDecoded(into);
   }
-  FBufEnd = n;
-  // The length the container states may be an estimate; once the end is in the buffer, Size is
+  // The length the container states may be an estimate; once the end has been decoded, Size is
   // made exact so Progress ends at 100.
   if (!FLoop && FEndSample == -1 && FReader->EndOfStream()) {
     FSize = Position() + n;
@@ -135,6 +133,21 @@ int32_t TFFmpegIn::Refill() {
     FReadFault = FReader->ReadFault();
   }
   return n;
+}
+
+int32_t TFFmpegIn::Deliver(std::span<uint8_t> buffer) {
+  if (!BufferUsedUp()) {
+    return CopyFromBuffer(FDecodeBuffer.data(), buffer);
+  }
+  if (buffer.size() >= static_cast<size_t>(FFormat.BytesPerFrame())) {
+    // Room for whole frames: they are decoded straight into it, sparing a copy of every byte.
+    const int32_t n = Decode(buffer.first(std::min(buffer.size(), FDecodeBuffer.size())));
+    FPosition.fetch_add(n, std::memory_order_relaxed);
+    return n;
+  }
+  FBufStart = 1;
+  FBufEnd = Decode(FDecodeBuffer);
+  return CopyFromBuffer(FDecodeBuffer.data(), buffer);
 }
 
 int64_t TFFmpegIn::SizeSlack() {
@@ -149,10 +162,7 @@ int32_t TFFmpegIn::GetData(std::span<uint8_t> buffer) {
   if (!FBusy) {
     throw EACSException("The Stream is not opened");
   }
-  if (BufferUsedUp() && Refill() == 0) {
-    return 0;
-  }
-  const int32_t n = CopyFromBuffer(FDecodeBuffer.data(), buffer);
+  const int32_t n = Deliver(buffer);
   if (!FLoop && Size() >= 0 && Position() > Size()) {
     FSize = Position();
   }

@@ -38,6 +38,9 @@ protected:
 
 private:
   void ClearFormat();
-  int32_t Refill();
-  int32_t ReadDecoded();
+  // The next bytes for GetData: from the decode buffer while it holds some, else newly decoded.
+  int32_t Deliver(std::span<uint8_t> buffer);
+  // Decodes whole frames into `into` (starting again at the end with Loop); 0 at the end.
+  int32_t Decode(std::span<uint8_t> into);
+  int32_t ReadDecoded(std::span<uint8_t> into);
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 // Ogg Vorbis files: the sink encodes 16-bit PCM (quality-driven or bit-rate-managed) with Vorbis
-// comments, the source decodes to 16-bit PCM. Both drive libogg and libvorbis loaded at run time.
+// comments, the source decodes to 16-bit PCM in up to 8 channels. Both drive libogg and libvorbis
+// loaded at run time.
 
 #include <array>
 #include <memory>
@@ -130,4 +131,5 @@ private:
   int FCurrentSection = -1;
   bool FEndOfStream = false;
   std::string FInvalidReason;
+  std::vector<int32_t> FOrder;  // the pipeline channel of each Vorbis channel
 };

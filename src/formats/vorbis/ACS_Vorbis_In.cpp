@@ -6,6 +6,7 @@
 #include "formats/vorbis/ACS_Vorbis.h"
 #include "formats/vorbis/OggStreamEnd.h"
 #include "formats/vorbis/Codec.h"
+#include "formats/vorbis/VorbisChannels.h"
 #include "formats/vorbis/VorbisEnc.h"
 #include "formats/vorbis/VorbisFile.h"
 #include "formats/vorbis/ogg.h"
@@ -123,9 +124,10 @@ void TVorbisIn::OpenFile() {
   FChan = info != nullptr ? info->channels : 0;
   FSR = info != nullptr ? static_cast<int32_t>(info->rate) : 0;
   FBPS = 16;
-  if (FChan < 1 || FChan > 2) {
+  FOrder = VorbisChannelOrder(FChan, 0);
+  if (FOrder.empty()) {
     FValid = false;
-    FInvalidReason = std::to_string(FChan) + " channels";
+    FInvalidReason = "it has " + std::to_string(FChan) + " channels; at most 8 are read";
   }
   const ogg_int64_t total = VorbisFileLibrary().ov_pcm_total(&FState->File, -1);
   if (total < 0) {
@@ -162,10 +164,13 @@ void TVorbisIn::Init() {
 void TVorbisIn::FillBuffer() {
   FBufStart = 1;
   FBufEnd = 0;
-  while (!FEndOfStream && FBufEnd < DecodeBufferSize) {
+  // The library refuses room for less than one frame, so the buffer is used in whole frames.
+  const int32_t frameBytes = 2 * FChan;
+  const int32_t capacity = DecodeBufferSize / frameBytes * frameBytes;
+  while (!FEndOfStream && FBufEnd < capacity) {
     int section = FCurrentSection;
     const long n = VorbisFileLibrary().ov_read(&FState->File, reinterpret_cast<char*>(FDecodeBuffer.data() + FBufEnd),
-                                               DecodeBufferSize - FBufEnd, 0, 2, 1, &section);
+                                               capacity - FBufEnd, 0, 2, 1, &section);
     if (n == OV_HOLE) {
       // A gap in the data: the library resynchronises on the next page, the run fails at its end.
       FReadFault = "the Ogg stream has a gap (damaged pages)";
@@ -184,6 +189,10 @@ void TVorbisIn::FillBuffer() {
         break;
       }
       FCurrentSection = section;
+    }
+    if (FChan > 2) {
+      VorbisFramesToPipelineOrder(std::span(FDecodeBuffer).subspan(static_cast<size_t>(FBufEnd), static_cast<size_t>(n)),
+                                  FOrder);
     }
     FBufEnd += static_cast<int32_t>(n);
     if (Size() >= 0 && Position() + FBufEnd >= Size()) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstddef>
+#include <cstring>
 #include <numeric>
 
 #include "pipeline/PcmFormat.h"
@@ -57,4 +58,20 @@ std::vector<int32_t> VorbisChannelOrder(int32_t channels, uint32_t mask) {
     order[slot] = std::popcount(mask & (speaker - 1));
   }
   return order;
+}
+
+void VorbisFramesToPipelineOrder(std::span<uint8_t> frames, const std::vector<int32_t>& order) {
+  constexpr size_t SampleBytes = 2;
+  const size_t frameBytes = SampleBytes * order.size();
+  std::array<uint8_t, SampleBytes * 8> decoded{};
+  if (frameBytes == 0 || frameBytes > decoded.size()) {
+    return;
+  }
+  for (size_t at = 0; at + frameBytes <= frames.size(); at += frameBytes) {
+    uint8_t* frame = frames.data() + at;
+    std::memcpy(decoded.data(), frame, frameBytes);
+    for (size_t slot = 0; slot < order.size(); ++slot) {
+      std::memcpy(frame + SampleBytes * static_cast<size_t>(order[slot]), decoded.data() + SampleBytes * slot, SampleBytes);
+    }
+  }
 }

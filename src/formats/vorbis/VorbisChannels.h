@@ -4,9 +4,14 @@
 // centre, right first; the low-frequency channel last), unlike the pipeline's mask order.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // For each Vorbis channel, the index of the pipeline channel (in `mask` order; 0: the usual
 // speakers for the count) that feeds it. Empty when the speakers do not make the layout Vorbis
 // defines for that count. Mono and stereo are in the same order in both.
 std::vector<int32_t> VorbisChannelOrder(int32_t channels, uint32_t mask);
+
+// Moves the channels of 16-bit frames decoded in Vorbis order to the pipeline channels `order`
+// (VorbisChannelOrder's answer) names for them, frame by frame in place.
+void VorbisFramesToPipelineOrder(std::span<uint8_t> frames, const std::vector<int32_t>& order);

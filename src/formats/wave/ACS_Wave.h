@@ -87,6 +87,9 @@ private:
 class TWaveOut : public TACSFileOut {
 public:
   static constexpr int32_t ChunkSize = 16384;
+  // PCM chunks are gathered up to this many bytes per file write: the file system takes large
+  // writes for a fraction of the cost of many small ones.
+  static constexpr size_t WriteSize = 262144;
 
   TWaveOut();
   ~TWaveOut() override;
@@ -125,6 +128,8 @@ private:
   };
 
   bool ReadAppendHeader();
+  // Writes the gathered PCM chunks; a failed write raises as the chunk's own write would.
+  void WriteGathered();
   void CompleteHeader();
   void AppendTagChunks();
 
@@ -135,6 +140,7 @@ private:
 
   bool FEndOfInput = false;
   std::array<uint8_t, ChunkSize> FChunk{};
+  std::vector<uint8_t> FGathered;  // PCM chunks not written yet
   TWavType FWavType = wtPCM;
   std::array<TDviChannelState, 2> FDviState{};
   TAppendFormat FAppendFormat;

@@ -60,6 +60,8 @@ bool TWaveOut::ReadAppendHeader() {
 void TWaveOut::Prepare() {
   FEndOfInput = false;
   FAppending = false;
+  FGathered.clear();
+  FGathered.reserve(WriteSize);
   bool inputStarted = false;
   try {
     OpenTarget(true);
@@ -112,11 +114,23 @@ bool TWaveOut::DoOutput(bool abort) {
   }
   const int32_t count = ReadInput(FChunk);
   if (count <= 0) {
+    WriteGathered();
     return false;
   }
-  // A failed write (a full disk, say) ends the run as a failure instead of silently dropping audio.
-  FStream->Write(std::span<const uint8_t>(FChunk.data(), static_cast<size_t>(count)));
+  FGathered.insert(FGathered.end(), FChunk.begin(), FChunk.begin() + count);
+  if (FGathered.size() + ChunkSize > WriteSize) {
+    WriteGathered();
+  }
   return true;
+}
+
+void TWaveOut::WriteGathered() {
+  if (FGathered.empty()) {
+    return;
+  }
+  // A failed write (a full disk, say) ends the run as a failure instead of silently dropping audio.
+  FStream->Write(FGathered);
+  FGathered.clear();
 }
 
 void TWaveOut::CompleteHeader() {
@@ -156,6 +170,7 @@ void TWaveOut::Done() {
   std::exception_ptr failure;
   if (FStream != nullptr) {
     try {
+      WriteGathered();
       CompleteHeader();
       AppendTagChunks();
     } catch (...) {

@@ -1,0 +1,81 @@
+// Wide, high-rate and multichannel inputs through the conversion driver into the lossless
+// outputs: every sample ffmpeg decodes from the input comes back from the output, in as many
+// channels and at the same rate.
+
+#include <gtest/gtest.h>
+
+#include "app/ConversionDriver.h"
+#include "app/RowFromFile.h"
+#include "support/ReferenceTools.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+namespace sn = SettingNames;
+
+namespace {
+
+struct TLosslessInput {
+  std::string Name;
+  std::string Source;   // the lavfi generator ffmpeg makes the file from
+  std::string Options;  // how ffmpeg encodes it
+  std::vector<std::string> Outputs;
+};
+
+// One tone per channel, so a channel delivered in another place shows.
+std::string Tones(int channels, const std::string& layout, int rate) {
+  std::string expressions;
+  for (int c = 0; c < channels; ++c) {
+    expressions += (c == 0 ? "" : "|") + std::string("0.6*sin(") + std::to_string(250 + 130 * c) + "*2*PI*t)";
+  }
+  return "aevalsrc=" + expressions + ":s=" + std::to_string(rate) + ":d=1" + (layout.empty() ? "" : ":c=" + layout);
+}
+
+// The PCM ffmpeg decodes from a file, widened to 32 bits, or as floats for a float file.
+std::string Decoded(const std::string& file, bool floats) {
+  return RunTool("ffmpeg -v error -i " + Quote(file) + (floats ? " -f f32le -c:a pcm_f32le -" : " -f s32le -c:a pcm_s32le -"))
+      .Output;
+}
+
+}  // namespace
+
+TEST(DriverLosslessInputs, EveryInputKeepsItsSamplesChannelsAndRateInFlacAndWav) {
+  if (!HaveTool("ffmpeg") || !HaveTool("ffprobe")) {
+    GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+  }
+  const std::vector<std::string> both = {"FLAC", "WAV"};
+  const std::vector<TLosslessInput> inputs = {
+      {"surround.flac", Tones(6, "5.1", 48000), "-c:a flac", both},
+      {"hires.flac", Tones(2, "", 96000), "-c:a flac -sample_fmt s32 -bits_per_raw_sample 24", both},
+      {"rf64.wav", Tones(2, "", 44100), "-c:a pcm_s16le -rf64 always", both},
+      {"extensible.wav", Tones(2, "", 96000), "-c:a pcm_s16le", both},  // ffmpeg's form above 48 kHz
+      {"six.wav", Tones(6, "5.1", 44100), "-c:a pcm_s24le", both},
+      {"float.wav", Tones(2, "", 44100), "-c:a pcm_f32le", {"WAV"}},
+      {"alac.m4a", Tones(2, "", 44100), "-c:a alac -sample_fmt s32p", both},
+      {"song.wv", Tones(2, "", 44100), "-c:a wavpack -sample_fmt s16p", both},
+      {"song.aiff", Tones(2, "", 44100), "-c:a pcm_s24be", both},
+  };
+  TempDir dir;
+  for (const TLosslessInput& input : inputs) {
+    const std::string file = dir.File(input.Name);
+    ASSERT_EQ(RunTool("ffmpeg -v error -f lavfi -i \"" + input.Source + "\" " + input.Options + " " + Quote(file)).ExitCode, 0)
+        << input.Name;
+    const bool floats = input.Name == "float.wav";
+    const std::string reference = Decoded(file, floats);
+    ASSERT_FALSE(reference.empty()) << input.Name;
+    for (const std::string& format : input.Outputs) {
+      const std::string folder = dir.File(input.Name + "-" + format);
+      TSettings settings;
+      settings.SetText(sn::ConvFilePath, folder + "/");
+      settings.SetInteger(sn::OutputFileNameFormat, 0);
+      settings.SetText(sn::RipToFormat, format);
+      TConversionDriver driver(settings, BuiltBinary(""));
+      const TBatchResult result = driver.Convert({ReadConversionRow(file)});
+      ASSERT_TRUE(result.AllCompleted()) << input.Name << " to " << format << ": " << result.Rows.at(0).Message;
+      const std::string output = folder + "/01." + format;
+      for (const std::string entry : {"stream=channels", "stream=sample_rate"}) {
+        EXPECT_EQ(ProbeValue(output, entry), ProbeValue(file, entry)) << input.Name << " to " << format << ", " << entry;
+      }
+      EXPECT_TRUE(Decoded(output, floats) == reference) << input.Name << " to " << format;
+    }
+  }
+}
