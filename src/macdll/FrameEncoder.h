@@ -10,11 +10,10 @@
 
 #include "macdll/NNFilter.h"
 
-// Blocks per frame, the same at every level. Longer frames would let the higher levels adapt
-// further on steady sound, but only a whole frame of silence (or of left equal to right) is coded
-// nearly for free: on audio with silent stretches longer frames would make a higher level larger
-// than a lower one.
+// Blocks per frame, the same at every level, so no higher level loses the silent frames of a lower
+// one. The long length is the usual one; the short one is tried beside it (see TApeCompressor).
 inline constexpr uint32_t BlocksPerFrame = 73728;
+inline constexpr uint32_t ShortBlocksPerFrame = BlocksPerFrame / 4;
 
 struct TStageShape {
   int Order;
