@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <future>
 #include <new>
 
 namespace {
@@ -82,7 +83,6 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
     FWavHeader.assign(bytes, bytes + headerBytes);
   }
   try {
-    FEncoder = std::make_unique<TFrameEncoder>(FChannels, FBitsPerSample, FLevel);
     FInput.assign(static_cast<size_t>(BlocksPerFrame) * FBlockAlign, 0);
     // With the amount announced the seek table's size is known and the long frames go straight to
     // their final place; otherwise Finish moves them once behind the table.
@@ -90,10 +90,11 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
     const uint64_t expectedFrames = (expectedBlocks + BlocksPerFrame - 1) / BlocksPerFrame;
     const int64_t dataStart = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(expectedFrames) +
                               static_cast<int64_t>(FWavHeader.size());
-    FLong = std::make_unique<TCodedTake>(BlocksPerFrame, FFile, dataStart, FWavHeader);
+    const TFrameEncoder encoder(FChannels, FBitsPerSample, FLevel);
+    FLong = std::make_unique<TCodedTake>(encoder, BlocksPerFrame, FFile, dataStart, FWavHeader);
     // Without a scratch file the long take is all there is.
     if (FScratch.CreateScratch(FFileName)) {
-      FShort = std::make_unique<TCodedTake>(ShortBlocksPerFrame, FScratch, 0, FWavHeader);
+      FShort = std::make_unique<TCodedTake>(encoder, ShortBlocksPerFrame, FScratch, 0, FWavHeader);
     }
   } catch (const std::bad_alloc&) {
     Kill();
@@ -167,16 +168,19 @@ int TApeCompressor::CodeBuffered() {
   }
   const std::span<const uint8_t> pcm(FInput.data(), blocks * FBlockAlign);
   FTotalBlocks += blocks;
-  const int coded = FLong->Code(*FEncoder, pcm, FBlockAlign, FWavHeader.size());
-  if (coded != MAC_ERROR_SUCCESS) {
-    return Fail(coded);
+  // The takes share nothing but the input, so the short one is coded beside the long one.
+  std::future<int> shortCoded;
+  if (FShort) {
+    shortCoded = std::async(std::launch::async | std::launch::deferred,
+                            [this, pcm] { return FShort->Code(pcm, FBlockAlign, FWavHeader.size()); });
   }
+  const int coded = FLong->Code(pcm, FBlockAlign, FWavHeader.size());
   // The short take only ever offers a smaller file; when it cannot go on, the long one will do.
-  if (FShort && FShort->Code(*FEncoder, pcm, FBlockAlign, FWavHeader.size()) != MAC_ERROR_SUCCESS) {
+  if (FShort && shortCoded.get() != MAC_ERROR_SUCCESS) {
     FShort.reset();
     FScratch.Close();
   }
-  return MAC_ERROR_SUCCESS;
+  return coded == MAC_ERROR_SUCCESS ? coded : Fail(coded);
 }
 
 TCodedTake& TApeCompressor::Kept() {

@@ -62,7 +62,6 @@ private:
   uint32_t FSampleRate = 0;
   uint32_t FBlockAlign = 0;
   std::vector<uint8_t> FWavHeader;    // stored verbatim when the caller supplies one
-  std::unique_ptr<TFrameEncoder> FEncoder;
   std::vector<uint8_t> FInput;        // one long frame of PCM
   size_t FFilled = 0;
   uint64_t FTotalBlocks = 0;

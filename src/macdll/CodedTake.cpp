@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 extern "C" {
 #include <libavutil/md5.h>
@@ -18,8 +19,10 @@ constexpr uint64_t FixedHeaderBytes = 52 + 24;  // descriptor and header
 
 void TCodedTake::TMD5Deleter::operator()(AVMD5* context) const { av_free(context); }
 
-TCodedTake::TCodedTake(uint32_t blocksPerFrame, TRawFile& file, int64_t dataStart, std::span<const uint8_t> wavHeader)
-    : FBlocksPerFrame(blocksPerFrame), FFile(file), FDataStart(dataStart), FMD5(av_md5_alloc()) {
+TCodedTake::TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, TRawFile& file, int64_t dataStart,
+                       std::span<const uint8_t> wavHeader)
+    : FEncoder(std::move(encoder)),
+      FBlocksPerFrame(blocksPerFrame), FFile(file), FDataStart(dataStart), FMD5(av_md5_alloc()) {
   if (!FMD5) {
     throw std::bad_alloc();
   }
@@ -29,14 +32,13 @@ TCodedTake::TCodedTake(uint32_t blocksPerFrame, TRawFile& file, int64_t dataStar
 
 TCodedTake::~TCodedTake() = default;
 
-int TCodedTake::Code(TFrameEncoder& encoder, std::span<const uint8_t> pcm, uint32_t blockAlign,
-                     size_t wavHeaderBytes) {
+int TCodedTake::Code(std::span<const uint8_t> pcm, uint32_t blockAlign, size_t wavHeaderBytes) {
   const size_t frameBytes = static_cast<size_t>(FBlocksPerFrame) * blockAlign;
   for (size_t at = 0; at < pcm.size(); at += frameBytes) {
     const size_t bytes = std::min(frameBytes, pcm.size() - at);
     FFrameOffsets.push_back(FLogicalBytes);
     const size_t before = FLogical.size();
-    encoder.Encode(pcm.subspan(at, bytes), FLogical);
+    FEncoder.Encode(pcm.subspan(at, bytes), FLogical);
     FLogicalBytes += FLogical.size() - before;
     FFinalFrameBlocks = static_cast<uint32_t>(bytes / blockAlign);
     // Seek table entries are 32-bit offsets from the start of the file.

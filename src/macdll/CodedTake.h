@@ -19,13 +19,14 @@ struct AVMD5;
 class TCodedTake {
 public:
   // The words go to `file` from `dataStart` on; the MD5 starts with the stored WAV header.
-  TCodedTake(uint32_t blocksPerFrame, TRawFile& file, int64_t dataStart, std::span<const uint8_t> wavHeader);
+  TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, TRawFile& file, int64_t dataStart,
+             std::span<const uint8_t> wavHeader);
   ~TCodedTake();
 
   // Codes `pcm` as frames of BlocksPerFrame() blocks, the last one possibly shorter. Only the final
   // call may hand over a number of blocks that is not a multiple of the frame length.
   // MAC_ERROR_SUCCESS, or the failure (the file's reason is in File().LastError()).
-  int Code(TFrameEncoder& encoder, std::span<const uint8_t> pcm, uint32_t blockAlign, size_t wavHeaderBytes);
+  int Code(std::span<const uint8_t> pcm, uint32_t blockAlign, size_t wavHeaderBytes);
   // Pads the coded bytes to a whole word and stores it.
   int Finish();
   // The MD5 over the stored words followed by `tail`s (terminating data, header, seek table).
@@ -48,6 +49,7 @@ private:
 
   int Store();
 
+  TFrameEncoder FEncoder;
   uint32_t FBlocksPerFrame;
   TRawFile& FFile;
   int64_t FDataStart;
