@@ -83,18 +83,22 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
     FWavHeader.assign(bytes, bytes + headerBytes);
   }
   try {
-    FInput.assign(static_cast<size_t>(BlocksPerFrame) * FBlockAlign, 0);
-    // With the amount announced the seek table's size is known and the long frames go straight to
-    // their final place; otherwise Finish moves them once behind the table.
+    const std::vector<uint32_t> lengths = FrameLengthsOfLevel(FLevel);
+    FInput.assign(static_cast<size_t>(lengths.front()) * FBlockAlign, 0);
+    // With the amount announced the seek table's size is known and the longest frames go straight
+    // to their final place; otherwise Finish moves them once behind the table.
     const uint64_t expectedBlocks = maxAudioBytes > 0 ? static_cast<uint64_t>(maxAudioBytes) / FBlockAlign : 0;
-    const uint64_t expectedFrames = (expectedBlocks + BlocksPerFrame - 1) / BlocksPerFrame;
+    const uint64_t expectedFrames = (expectedBlocks + lengths.front() - 1) / lengths.front();
     const int64_t dataStart = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(expectedFrames) +
                               static_cast<int64_t>(FWavHeader.size());
     const TFrameEncoder encoder(FChannels, FBitsPerSample, FLevel);
-    FLong = std::make_unique<TCodedTake>(encoder, BlocksPerFrame, FFile, dataStart, FWavHeader);
-    // Without a scratch file the long take is all there is.
-    if (FScratch.CreateScratch(FFileName)) {
-      FShort = std::make_unique<TCodedTake>(encoder, ShortBlocksPerFrame, FScratch, 0, FWavHeader);
+    FTakes.push_back(std::make_unique<TCodedTake>(encoder, lengths.front(), FFile, dataStart, FWavHeader));
+    // A length without a scratch file is simply not tried.
+    for (auto length = lengths.begin() + 1; length != lengths.end(); ++length) {
+      auto take = std::make_unique<TCodedTake>(encoder, *length, FFileName, FWavHeader);
+      if (take->Ready()) {
+        FTakes.push_back(std::move(take));
+      }
     }
   } catch (const std::bad_alloc&) {
     Kill();
@@ -168,30 +172,38 @@ int TApeCompressor::CodeBuffered() {
   }
   const std::span<const uint8_t> pcm(FInput.data(), blocks * FBlockAlign);
   FTotalBlocks += blocks;
-  // The takes share nothing but the input, so the short one is coded beside the long one.
-  std::future<int> shortCoded;
-  if (FShort) {
-    shortCoded = std::async(std::launch::async | std::launch::deferred,
-                            [this, pcm] { return FShort->Code(pcm, FBlockAlign, FWavHeader.size()); });
+  // The takes share nothing but the input, so the scratch ones are coded beside the first.
+  std::vector<std::future<int>> scratchCoded;
+  for (auto take = FTakes.begin() + 1; take != FTakes.end(); ++take) {
+    scratchCoded.push_back(std::async(std::launch::async | std::launch::deferred, [this, pcm, &take = **take] {
+      return take.Code(pcm, FBlockAlign, FWavHeader.size());
+    }));
   }
-  const int coded = FLong->Code(pcm, FBlockAlign, FWavHeader.size());
-  // The short take only ever offers a smaller file; when it cannot go on, the long one will do.
-  if (FShort && shortCoded.get() != MAC_ERROR_SUCCESS) {
-    FShort.reset();
-    FScratch.Close();
+  const int coded = FTakes.front()->Code(pcm, FBlockAlign, FWavHeader.size());
+  // A scratch take only ever offers a smaller file; when it cannot go on, the others will do.
+  std::vector<std::unique_ptr<TCodedTake>> going{};
+  going.push_back(std::move(FTakes.front()));
+  for (size_t i = 0; i < scratchCoded.size(); ++i) {
+    if (scratchCoded[i].get() == MAC_ERROR_SUCCESS) {
+      going.push_back(std::move(FTakes[i + 1]));
+    }
   }
+  FTakes = std::move(going);
   return coded == MAC_ERROR_SUCCESS ? coded : Fail(coded);
 }
 
 TCodedTake& TApeCompressor::Kept() {
-  if (FShort && FShort->Finish() == MAC_ERROR_SUCCESS && FShort->FileBytes() < FLong->FileBytes()) {
-    return *FShort;
+  TCodedTake* kept = FTakes.front().get();
+  for (auto take = FTakes.begin() + 1; take != FTakes.end(); ++take) {
+    if ((*take)->Finish() == MAC_ERROR_SUCCESS && (*take)->FileBytes() < kept->FileBytes()) {
+      kept = take->get();
+    }
   }
-  return *FLong;
+  return *kept;
 }
 
 int TApeCompressor::PlaceFrameData(TCodedTake& take, int64_t firstFrame) {
-  if (&take != FLong.get()) {
+  if (&take != FTakes.front().get()) {
     if (!FFile.CopyFrom(take.File(), take.DataStart(), firstFrame, static_cast<int64_t>(take.StoredBytes()))) {
       return Fail(MAC_ERROR_IO_WRITE);
     }
@@ -252,7 +264,7 @@ int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes)
     result = CodeBuffered();
   }
   if (result == MAC_ERROR_SUCCESS) {
-    const int finished = FLong->Finish();
+    const int finished = FTakes.front()->Finish();
     result = finished == MAC_ERROR_SUCCESS ? MAC_ERROR_SUCCESS : Fail(finished);
   }
   TCodedTake& take = Kept();
@@ -285,13 +297,13 @@ int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes)
     return FError;
   }
   FFile.Close();
-  FScratch.Close();
+  FTakes.clear();
   FStarted = false;
   return MAC_ERROR_SUCCESS;
 }
 
 void TApeCompressor::Kill() {
-  FScratch.Close();
+  FTakes.clear();
   if (FFile.IsOpen()) {
     FFile.Close();
     std::remove(FFileName.c_str());

@@ -4,11 +4,8 @@
 // buffer the caller fills in place; each full buffer is coded and written at once, and Finish codes
 // the rest and completes the header, the seek table and the MD5.
 //
-// The stream is coded twice, in long frames straight into the output and in short ones into a
-// scratch file, and the smaller take is kept. Every frame restarts the decoder's adaptation, which
-// long frames pay least often; but a frame is coded nearly for free only when it is wholly silent
-// (or its channels are equal), and short frames find far more of those in decaying notes, gaps
-// and clicks. Which matters more is known only at the end.
+// The stream is coded at each frame length of the level at once, the longest straight into the
+// output and the others into scratch files, and the smallest take is kept.
 
 #include <cstdint>
 #include <memory>
@@ -62,10 +59,9 @@ private:
   uint32_t FSampleRate = 0;
   uint32_t FBlockAlign = 0;
   std::vector<uint8_t> FWavHeader;    // stored verbatim when the caller supplies one
-  std::vector<uint8_t> FInput;        // one long frame of PCM
+  std::vector<uint8_t> FInput;        // one frame of PCM of the longest length
   size_t FFilled = 0;
   uint64_t FTotalBlocks = 0;
-  TRawFile FScratch;                  // the short take's frames
-  std::unique_ptr<TCodedTake> FLong;  // into the output file
-  std::unique_ptr<TCodedTake> FShort; // none when no scratch file could be made, or it failed
+  // The first writes into the output file; a scratch take that could not go on is gone.
+  std::vector<std::unique_ptr<TCodedTake>> FTakes;
 };

@@ -30,6 +30,12 @@ TCodedTake::TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, TRawFile&
   av_md5_update(FMD5.get(), wavHeader.data(), wavHeader.size());
 }
 
+TCodedTake::TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, const std::string& outputFile,
+                       std::span<const uint8_t> wavHeader)
+    : TCodedTake(std::move(encoder), blocksPerFrame, FScratch, 0, wavHeader) {
+  FScratch.CreateScratch(outputFile);
+}
+
 TCodedTake::~TCodedTake() = default;
 
 int TCodedTake::Code(std::span<const uint8_t> pcm, uint32_t blockAlign, size_t wavHeaderBytes) {

@@ -3,12 +3,13 @@
 // One way of cutting the stream into frames: every frame but the last holds the same number of
 // blocks. A take codes the audio it is given, stores the coded words in its file as they are
 // complete and keeps the seek offsets and the MD5 of what it stored, so the compressor can code
-// the stream at two frame lengths at once and keep the smaller file.
+// the stream at several frame lengths at once and keep the smallest file.
 
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "macdll/FrameEncoder.h"
@@ -21,6 +22,10 @@ public:
   // The words go to `file` from `dataStart` on; the MD5 starts with the stored WAV header.
   TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, TRawFile& file, int64_t dataStart,
              std::span<const uint8_t> wavHeader);
+  // The words go to a scratch file of the take's own beside `outputFile`; Ready() says whether one
+  // could be made.
+  TCodedTake(TFrameEncoder encoder, uint32_t blocksPerFrame, const std::string& outputFile,
+             std::span<const uint8_t> wavHeader);
   ~TCodedTake();
 
   // Codes `pcm` as frames of BlocksPerFrame() blocks, the last one possibly shorter. Only the final
@@ -32,6 +37,7 @@ public:
   // The MD5 over the stored words followed by `tail`s (terminating data, header, seek table).
   void FinalMD5(std::initializer_list<std::span<const uint8_t>> tail, uint8_t md5[16]);
 
+  bool Ready() const { return FFile.IsOpen(); }
   uint32_t BlocksPerFrame() const { return FBlocksPerFrame; }
   uint32_t FinalFrameBlocks() const { return FFinalFrameBlocks; }
   const std::vector<uint64_t>& FrameOffsets() const { return FFrameOffsets; }
@@ -51,7 +57,8 @@ private:
 
   TFrameEncoder FEncoder;
   uint32_t FBlocksPerFrame;
-  TRawFile& FFile;
+  TRawFile FScratch;
+  TRawFile& FFile;  // the output file or FScratch
   int64_t FDataStart;
   uint32_t FFinalFrameBlocks = 0;
   std::vector<uint8_t> FLogical;        // coded bytes not yet stored (fewer than 4 between frames)

@@ -10,10 +10,13 @@
 
 #include "macdll/NNFilter.h"
 
-// Blocks per frame, the same at every level, so no higher level loses the silent frames of a lower
-// one. The long length is the usual one; the short one is tried beside it (see TApeCompressor).
-inline constexpr uint32_t BlocksPerFrame = 73728;
-inline constexpr uint32_t ShortBlocksPerFrame = BlocksPerFrame / 4;
+// The frame lengths, in blocks, a level codes the stream at (the longest first); the smallest file
+// is kept. Every frame restarts the decoder's adaptation, which long frames pay least often, and
+// the longer filters of the higher levels take longer to adapt; but a frame is coded nearly for
+// free only when it is wholly silent (or its channels are equal), and short frames find far more
+// of those in decaying notes, gaps and clicks. Each level tries the lengths of the level below, so
+// it never loses what a lower level found.
+std::vector<uint32_t> FrameLengthsOfLevel(int level);
 
 struct TStageShape {
   int Order;
