@@ -181,14 +181,12 @@ int TApeCompressor::CodeBuffered() {
   }
   const int coded = FTakes.front()->Code(pcm, FBlockAlign, FWavHeader.size());
   // A scratch take only ever offers a smaller file; when it cannot go on, the others will do.
-  std::vector<std::unique_ptr<TCodedTake>> going{};
-  going.push_back(std::move(FTakes.front()));
   for (size_t i = 0; i < scratchCoded.size(); ++i) {
-    if (scratchCoded[i].get() == MAC_ERROR_SUCCESS) {
-      going.push_back(std::move(FTakes[i + 1]));
+    if (scratchCoded[i].get() != MAC_ERROR_SUCCESS) {
+      FTakes[i + 1].reset();
     }
   }
-  FTakes = std::move(going);
+  std::erase(FTakes, nullptr);
   return coded == MAC_ERROR_SUCCESS ? coded : Fail(coded);
 }
 
