@@ -24,9 +24,18 @@ bool TRawFile::Create(const std::string& fileName) {
 
 bool TRawFile::CreateScratch(const std::string& besideFile) {
   Close();
+  // Not every file system makes nameless files (FAT on a memory stick does not); the system's
+  // temporary folder is the second choice.
   const std::filesystem::path folder = std::filesystem::path(besideFile).parent_path();
-  FHandle = ::open(folder.empty() ? "." : folder.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0600);
-  return FHandle >= 0 || Failed();
+  std::error_code noTemporaryFolder;
+  for (const std::filesystem::path& candidate :
+       {folder.empty() ? std::filesystem::path(".") : folder, std::filesystem::temp_directory_path(noTemporaryFolder)}) {
+    FHandle = candidate.empty() ? -1 : ::open(candidate.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0600);
+    if (FHandle >= 0) {
+      return true;
+    }
+  }
+  return Failed();
 }
 
 bool TRawFile::Open(const std::string& fileName, bool writable) {

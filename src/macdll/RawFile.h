@@ -15,8 +15,8 @@ public:
 
   // Creates (or empties) the file for reading and writing; false when that is impossible.
   bool Create(const std::string& fileName);
-  // Creates a file without a name in the folder of `besideFile`: it never shows in the folder and
-  // is gone when closed.
+  // Creates a file without a name in the folder of `besideFile`, or else in the temporary folder:
+  // it never shows in a folder and is gone when closed.
   bool CreateScratch(const std::string& besideFile);
   // Opens an existing file for reading, or for reading and writing.
   bool Open(const std::string& fileName, bool writable);
