@@ -14,8 +14,8 @@
 // is kept. Every frame restarts the decoder's adaptation, which long frames pay least often, and
 // the longer filters of the higher levels take longer to adapt; but a frame is coded nearly for
 // free only when it is wholly silent (or its channels are equal), and short frames find far more
-// of those in decaying notes, gaps and clicks. Each level tries the lengths of the level below, so
-// it never loses what a lower level found.
+// of those in decaying notes, gaps and clicks. Each level also tries the lengths of the level
+// below, so it keeps the silent frames a lower level finds.
 std::vector<uint32_t> FrameLengthsOfLevel(int level);
 
 struct TStageShape {
