@@ -10,7 +10,7 @@
 // really spends on it, special codes included.
 //
 //   ape_stages IN.wav [LEVEL [BLOCKS]]   (LEVEL 1000 to 5000, default 2000; BLOCKS per frame,
-//                                         default the library's)
+//                                         default the level's longest)
 
 #include <cmath>
 #include <cstdio>
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const size_t total = wav.Samples() / static_cast<size_t>(wav.Channels);
-  const size_t frameBlocks = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : BlocksPerFrame;
+  const size_t frameBlocks = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : FrameLengthsOfLevel(level).front();
   TFrameEncoder encoder(wav.Channels, wav.Bits, level);
   uint64_t coded = 0;
   const std::vector<TStageShape> shapes = StagesOfLevel(level);

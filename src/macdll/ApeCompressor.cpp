@@ -4,10 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-extern "C" {
-#include <libavutil/md5.h>
-#include <libavutil/mem.h>
-}
+#include <future>
+#include <new>
 
 namespace {
 
@@ -28,8 +26,6 @@ bool IsLevel(int level) { return level >= 1000 && level <= 5000 && level % 1000 
 
 }  // namespace
 
-void TApeCompressor::TMD5Deleter::operator()(AVMD5* context) const { av_free(context); }
-
 TApeCompressor::TApeCompressor() = default;
 
 TApeCompressor::~TApeCompressor() {
@@ -38,10 +34,12 @@ TApeCompressor::~TApeCompressor() {
   }
 }
 
-int TApeCompressor::Fail(int code) {
+int TApeCompressor::Fail(int code) { return FailOnFile(code, FFile); }
+
+int TApeCompressor::FailOnFile(int code, const TRawFile& file) {
   if (FError == MAC_ERROR_SUCCESS) {
     FError = code;
-    FSystemError = code == MAC_ERROR_IO_WRITE || code == MAC_ERROR_IO_READ ? FFile.LastError() : 0;
+    FSystemError = code == MAC_ERROR_IO_WRITE || code == MAC_ERROR_IO_READ ? file.LastError() : 0;
   }
   return FError;
 }
@@ -80,28 +78,32 @@ int TApeCompressor::Start(const char* outputFile, const TMACWaveFormatEx* waveFo
   FBitsPerSample = waveFormat->wBitsPerSample;
   FSampleRate = waveFormat->nSamplesPerSec;
   FBlockAlign = FChannels * (FBitsPerSample / 8u);
-  FBlocksPerFrame = BlocksPerFrame;
   if (headerData != nullptr && headerBytes > 0) {
     const auto* bytes = static_cast<const uint8_t*>(headerData);
     FWavHeader.assign(bytes, bytes + headerBytes);
   }
-  FEncoder = std::make_unique<TFrameEncoder>(FChannels, FBitsPerSample, FLevel);
-  FInput.assign(static_cast<size_t>(FBlocksPerFrame) * FBlockAlign, 0);
-  FMD5.reset(av_md5_alloc());
-  if (!FMD5) {
-    FFile.Close();
-    std::remove(FFileName.c_str());
+  try {
+    const std::vector<uint32_t> lengths = FrameLengthsOfLevel(FLevel);
+    FInput.assign(static_cast<size_t>(lengths.front()) * FBlockAlign, 0);
+    // With the amount announced the seek table's size is known and the longest frames go straight
+    // to their final place; otherwise Finish moves them once behind the table.
+    const uint64_t expectedBlocks = maxAudioBytes > 0 ? static_cast<uint64_t>(maxAudioBytes) / FBlockAlign : 0;
+    const uint64_t expectedFrames = (expectedBlocks + lengths.front() - 1) / lengths.front();
+    const int64_t dataStart = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(expectedFrames) +
+                              static_cast<int64_t>(FWavHeader.size());
+    const TFrameEncoder encoder(FChannels, FBitsPerSample, FLevel);
+    FTakes.push_back(std::make_unique<TCodedTake>(encoder, lengths.front(), FFile, dataStart, FWavHeader));
+    // A length without a scratch file is simply not tried.
+    for (auto length = lengths.begin() + 1; length != lengths.end(); ++length) {
+      auto take = std::make_unique<TCodedTake>(encoder, *length, FFileName, FWavHeader);
+      if (take->Ready()) {
+        FTakes.push_back(std::move(take));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    Kill();
     return MAC_ERROR_INSUFFICIENT_MEMORY;
   }
-  av_md5_init(FMD5.get());
-  av_md5_update(FMD5.get(), FWavHeader.data(), FWavHeader.size());
-
-  // With the amount announced the seek table's size is known and the frames go straight to their
-  // final place; otherwise Finish moves them once behind the table.
-  const uint64_t expectedBlocks = maxAudioBytes > 0 ? static_cast<uint64_t>(maxAudioBytes) / FBlockAlign : 0;
-  const uint64_t expectedFrames = (expectedBlocks + FBlocksPerFrame - 1) / FBlocksPerFrame;
-  FDataStart = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(expectedFrames) +
-               static_cast<int64_t>(FWavHeader.size());
   FStarted = true;
   return MAC_ERROR_SUCCESS;
 }
@@ -135,7 +137,7 @@ int TApeCompressor::UnlockBuffer(int bytesAdded) {
   }
   FFilled += static_cast<size_t>(bytesAdded);
   if (FFilled == FInput.size()) {
-    return CodeBufferedFrame();
+    return CodeBuffered();
   }
   return MAC_ERROR_SUCCESS;
 }
@@ -162,84 +164,87 @@ int TApeCompressor::AddData(const uint8_t* data, int bytes) {
   return MAC_ERROR_SUCCESS;
 }
 
-int TApeCompressor::CodeBufferedFrame() {
+int TApeCompressor::CodeBuffered() {
   const size_t blocks = FFilled / FBlockAlign;
   FFilled = 0;
   if (blocks == 0) {
     return MAC_ERROR_SUCCESS;
   }
-  FFrameOffsets.push_back(FLogicalBytes);
-  const size_t before = FLogical.size();
-  FEncoder->Encode(std::span<const uint8_t>(FInput.data(), blocks * FBlockAlign), FLogical);
-  FLogicalBytes += FLogical.size() - before;
+  const std::span<const uint8_t> pcm(FInput.data(), blocks * FBlockAlign);
   FTotalBlocks += blocks;
-  FFinalFrameBlocks = static_cast<uint32_t>(blocks);
-  return WriteLogical();
+  // The takes share nothing but the input, so the scratch ones are coded beside the first.
+  std::vector<std::future<int>> scratchCoded;
+  for (auto take = FTakes.begin() + 1; take != FTakes.end(); ++take) {
+    scratchCoded.push_back(std::async(std::launch::async | std::launch::deferred, [this, pcm, &take = **take] {
+      return take.Code(pcm, FBlockAlign, FWavHeader.size());
+    }));
+  }
+  const int coded = FTakes.front()->Code(pcm, FBlockAlign, FWavHeader.size());
+  // A scratch take only ever offers a smaller file; when it cannot go on, the others will do.
+  for (size_t i = 0; i < scratchCoded.size(); ++i) {
+    if (scratchCoded[i].get() != MAC_ERROR_SUCCESS) {
+      FTakes[i + 1].reset();
+    }
+  }
+  std::erase(FTakes, nullptr);
+  return coded == MAC_ERROR_SUCCESS ? coded : Fail(coded);
 }
 
-int TApeCompressor::WriteLogical() {
-  // Seek table entries are 32-bit offsets from the start of the file.
-  const uint64_t tableEnd = DescriptorBytes + HeaderBytes + 4 * FFrameOffsets.size() + FWavHeader.size();
-  if (tableEnd + FLogicalBytes > UINT32_MAX) {
-    return Fail(MAC_ERROR_APE_COMPRESS_TOO_MUCH_DATA);
+TCodedTake& TApeCompressor::Kept() {
+  TCodedTake* kept = FTakes.front().get();
+  for (auto take = FTakes.begin() + 1; take != FTakes.end(); ++take) {
+    if ((*take)->Finish() == MAC_ERROR_SUCCESS && (*take)->FileBytes() < kept->FileBytes()) {
+      kept = take->get();
+    }
   }
-  // The coder fills 32-bit words from the top; the words are stored little-endian.
-  const size_t whole = FLogical.size() / 4 * 4;
-  for (size_t i = 0; i < whole; i += 4) {
-    std::swap(FLogical[i], FLogical[i + 3]);
-    std::swap(FLogical[i + 1], FLogical[i + 2]);
-  }
-  const std::span<const uint8_t> stored(FLogical.data(), whole);
-  if (!FFile.WriteAt(FDataStart + static_cast<int64_t>(FStoredBytes), stored)) {
-    return Fail(MAC_ERROR_IO_WRITE);
-  }
-  av_md5_update(FMD5.get(), stored.data(), stored.size());
-  FStoredBytes += whole;
-  FLogical.erase(FLogical.begin(), FLogical.begin() + static_cast<std::ptrdiff_t>(whole));
-  return MAC_ERROR_SUCCESS;
+  return *kept;
 }
 
-int TApeCompressor::PlaceFrameData(int64_t firstFrame) {
-  if (firstFrame != FDataStart) {
-    if (!FFile.Move(FDataStart, firstFrame, static_cast<int64_t>(FStoredBytes))) {
+int TApeCompressor::PlaceFrameData(TCodedTake& take, int64_t firstFrame) {
+  if (&take != FTakes.front().get()) {
+    if (!FFile.CopyFrom(take.File(), take.DataStart(), firstFrame, static_cast<int64_t>(take.StoredBytes()))) {
       return Fail(MAC_ERROR_IO_WRITE);
     }
-    FDataStart = firstFrame;
+  } else if (firstFrame != take.DataStart() &&
+             !FFile.Move(take.DataStart(), firstFrame, static_cast<int64_t>(take.StoredBytes()))) {
+    return Fail(MAC_ERROR_IO_WRITE);
   }
+  take.SetDataStart(firstFrame);
   return MAC_ERROR_SUCCESS;
 }
 
-std::vector<uint8_t> TApeCompressor::BuildHeader() const {
+std::vector<uint8_t> TApeCompressor::BuildHeader(const TCodedTake& take) const {
   std::vector<uint8_t> header;
   AppendLe16(header, static_cast<uint32_t>(FLevel));
   AppendLe16(header, FWavHeader.empty() ? FlagCreateWavHeader : 0);
-  AppendLe32(header, FBlocksPerFrame);
-  AppendLe32(header, FFinalFrameBlocks);
-  AppendLe32(header, static_cast<uint32_t>(FFrameOffsets.size()));
+  AppendLe32(header, take.BlocksPerFrame());
+  AppendLe32(header, take.FinalFrameBlocks());
+  AppendLe32(header, static_cast<uint32_t>(take.FrameOffsets().size()));
   AppendLe16(header, FBitsPerSample);
   AppendLe16(header, FChannels);
   AppendLe32(header, FSampleRate);
   return header;
 }
 
-std::vector<uint8_t> TApeCompressor::BuildSeekTable(int64_t firstFrame) const {
+std::vector<uint8_t> TApeCompressor::BuildSeekTable(const TCodedTake& take, int64_t firstFrame) {
   std::vector<uint8_t> table;
-  for (uint64_t offset : FFrameOffsets) {
+  for (uint64_t offset : take.FrameOffsets()) {
     AppendLe32(table, static_cast<uint32_t>(static_cast<uint64_t>(firstFrame) + offset));
   }
   return table;
 }
 
-std::vector<uint8_t> TApeCompressor::BuildDescriptor(int terminatingBytes, const uint8_t* md5) const {
+std::vector<uint8_t> TApeCompressor::BuildDescriptor(const TCodedTake& take, int terminatingBytes,
+                                                     const uint8_t* md5) const {
   std::vector<uint8_t> descriptor = {'M', 'A', 'C', ' '};
   AppendLe16(descriptor, FileVersion);
   AppendLe16(descriptor, 0);
   AppendLe32(descriptor, DescriptorBytes);
   AppendLe32(descriptor, HeaderBytes);
-  AppendLe32(descriptor, static_cast<uint32_t>(4 * FFrameOffsets.size()));
+  AppendLe32(descriptor, static_cast<uint32_t>(4 * take.FrameOffsets().size()));
   AppendLe32(descriptor, static_cast<uint32_t>(FWavHeader.size()));
-  AppendLe32(descriptor, static_cast<uint32_t>(FStoredBytes));
-  AppendLe32(descriptor, static_cast<uint32_t>(FStoredBytes >> 32));
+  AppendLe32(descriptor, static_cast<uint32_t>(take.StoredBytes()));
+  AppendLe32(descriptor, static_cast<uint32_t>(take.StoredBytes() >> 32));
   AppendLe32(descriptor, static_cast<uint32_t>(terminatingBytes));
   descriptor.insert(descriptor.end(), md5, md5 + 16);
   return descriptor;
@@ -254,18 +259,19 @@ int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes)
   }
   int result = FError;
   if (result == MAC_ERROR_SUCCESS) {
-    result = CodeBufferedFrame();
+    result = CodeBuffered();
   }
   if (result == MAC_ERROR_SUCCESS) {
-    FLogical.resize((FLogical.size() + 3) / 4 * 4, 0);
-    result = WriteLogical();
+    const int finished = FTakes.front()->Finish();
+    result = finished == MAC_ERROR_SUCCESS ? MAC_ERROR_SUCCESS : Fail(finished);
   }
-  const int64_t firstFrame = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(FFrameOffsets.size()) +
+  TCodedTake& take = Kept();
+  const int64_t firstFrame = DescriptorBytes + HeaderBytes + 4 * static_cast<int64_t>(take.FrameOffsets().size()) +
                              static_cast<int64_t>(FWavHeader.size());
   if (result == MAC_ERROR_SUCCESS) {
-    result = PlaceFrameData(firstFrame);
+    result = PlaceFrameData(take, firstFrame);
   }
-  const int64_t tail = firstFrame + static_cast<int64_t>(FStoredBytes);
+  const int64_t tail = firstFrame + static_cast<int64_t>(take.StoredBytes());
   const std::span<const uint8_t> terminating(terminatingData, static_cast<size_t>(terminatingBytes));
   if (result == MAC_ERROR_SUCCESS && !FFile.WriteAt(tail, terminating)) {
     result = Fail(MAC_ERROR_IO_WRITE);
@@ -274,15 +280,12 @@ int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes)
     Kill();
     return result;
   }
-  const std::vector<uint8_t> header = BuildHeader();
-  const std::vector<uint8_t> seekTable = BuildSeekTable(firstFrame);
+  const std::vector<uint8_t> header = BuildHeader(take);
+  const std::vector<uint8_t> seekTable = BuildSeekTable(take, firstFrame);
   uint8_t md5[16];
-  av_md5_update(FMD5.get(), terminating.data(), terminating.size());
-  av_md5_update(FMD5.get(), header.data(), header.size());
-  av_md5_update(FMD5.get(), seekTable.data(), seekTable.size());
-  av_md5_final(FMD5.get(), md5);
+  take.FinalMD5({terminating, header, seekTable}, md5);
 
-  std::vector<uint8_t> front = BuildDescriptor(terminatingBytes, md5);
+  std::vector<uint8_t> front = BuildDescriptor(take, terminatingBytes, md5);
   front.insert(front.end(), header.begin(), header.end());
   front.insert(front.end(), seekTable.begin(), seekTable.end());
   front.insert(front.end(), FWavHeader.begin(), FWavHeader.end());
@@ -292,11 +295,13 @@ int TApeCompressor::Finish(const uint8_t* terminatingData, int terminatingBytes)
     return FError;
   }
   FFile.Close();
+  FTakes.clear();
   FStarted = false;
   return MAC_ERROR_SUCCESS;
 }
 
 void TApeCompressor::Kill() {
+  FTakes.clear();
   if (FFile.IsOpen()) {
     FFile.Close();
     std::remove(FFileName.c_str());

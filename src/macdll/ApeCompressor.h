@@ -1,19 +1,21 @@
 #pragma once
 
 // The streaming compressor behind the c_APECompress_* calls. Audio arrives in pieces through a
-// buffer the caller fills in place; each full frame is coded and written at once, and Finish codes
-// the last, shorter frame and completes the header, the seek table and the MD5.
+// buffer the caller fills in place; each full buffer is coded and written at once, and Finish codes
+// the rest and completes the header, the seek table and the MD5.
+//
+// The stream is coded at each frame length of the level at once, the longest straight into the
+// output and the others into scratch files, and the smallest take is kept.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "macdll/CodedTake.h"
 #include "macdll/FrameEncoder.h"
 #include "macdll/MACDllApi.h"
 #include "macdll/RawFile.h"
-
-struct AVMD5;
 
 class TApeCompressor {
 public:
@@ -38,16 +40,13 @@ private:
   static constexpr int64_t HeaderBytes = 24;
 
   int Fail(int code);
-  int CodeBufferedFrame();
-  int WriteLogical();
-  int PlaceFrameData(int64_t firstFrame);
-  std::vector<uint8_t> BuildHeader() const;
-  std::vector<uint8_t> BuildSeekTable(int64_t firstFrame) const;
-  std::vector<uint8_t> BuildDescriptor(int terminatingBytes, const uint8_t* md5) const;
-
-  struct TMD5Deleter {
-    void operator()(AVMD5* context) const;
-  };
+  int FailOnFile(int code, const TRawFile& file);
+  int CodeBuffered();
+  TCodedTake& Kept();
+  int PlaceFrameData(TCodedTake& take, int64_t firstFrame);
+  std::vector<uint8_t> BuildHeader(const TCodedTake& take) const;
+  static std::vector<uint8_t> BuildSeekTable(const TCodedTake& take, int64_t firstFrame);
+  std::vector<uint8_t> BuildDescriptor(const TCodedTake& take, int terminatingBytes, const uint8_t* md5) const;
 
   std::string FFileName;
   TRawFile FFile;
@@ -59,17 +58,10 @@ private:
   uint16_t FBitsPerSample = 0;
   uint32_t FSampleRate = 0;
   uint32_t FBlockAlign = 0;
-  uint32_t FBlocksPerFrame = 0;
   std::vector<uint8_t> FWavHeader;    // stored verbatim when the caller supplies one
-  std::unique_ptr<TFrameEncoder> FEncoder;
-  std::vector<uint8_t> FInput;        // one frame of PCM
+  std::vector<uint8_t> FInput;        // one frame of PCM of the longest length
   size_t FFilled = 0;
   uint64_t FTotalBlocks = 0;
-  uint32_t FFinalFrameBlocks = 0;
-  std::vector<uint8_t> FLogical;      // coded bytes not yet stored (fewer than 4 between frames)
-  std::vector<uint64_t> FFrameOffsets;  // logical offset of each frame from the first
-  uint64_t FLogicalBytes = 0;
-  int64_t FDataStart = 0;             // where frame data is being written
-  uint64_t FStoredBytes = 0;          // frame data written so far, whole words only
-  std::unique_ptr<AVMD5, TMD5Deleter> FMD5;
+  // The first writes into the output file; a scratch take that could not go on is gone.
+  std::vector<std::unique_ptr<TCodedTake>> FTakes;
 };

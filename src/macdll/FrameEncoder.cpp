@@ -41,6 +41,18 @@ uint32_t Crc32(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
+std::vector<uint32_t> FrameLengthsOfLevel(int level) {
+  constexpr uint32_t Usual = 73728;
+  switch (level) {
+    case 5000:
+      return {16 * Usual, 4 * Usual, Usual, Usual / 4};
+    case 4000:
+      return {4 * Usual, Usual, Usual / 4};
+    default:
+      return {Usual, Usual / 4};
+  }
+}
+
 std::vector<TStageShape> StagesOfLevel(int level) {
   switch (level) {
     case 2000:

@@ -10,11 +10,13 @@
 
 #include "macdll/NNFilter.h"
 
-// Blocks per frame, the same at every level. Longer frames would let the higher levels adapt
-// further on steady sound, but only a whole frame of silence (or of left equal to right) is coded
-// nearly for free: on audio with silent stretches longer frames would make a higher level larger
-// than a lower one.
-inline constexpr uint32_t BlocksPerFrame = 73728;
+// The frame lengths, in blocks, a level codes the stream at (the longest first); the smallest file
+// is kept. Every frame restarts the decoder's adaptation, which long frames pay least often, and
+// the longer filters of the higher levels take longer to adapt; but a frame is coded nearly for
+// free only when it is wholly silent (or its channels are equal), and short frames find far more
+// of those in decaying notes, gaps and clicks. Each level also tries the lengths of the level
+// below, so it keeps the silent frames a lower level finds.
+std::vector<uint32_t> FrameLengthsOfLevel(int level);
 
 struct TStageShape {
   int Order;

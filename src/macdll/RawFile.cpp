@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +20,22 @@ bool TRawFile::Create(const std::string& fileName) {
   Close();
   FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   return FHandle >= 0 || Failed();
+}
+
+bool TRawFile::CreateScratch(const std::string& besideFile) {
+  Close();
+  // Not every file system makes nameless files (FAT on a memory stick does not); the system's
+  // temporary folder is the second choice.
+  const std::filesystem::path folder = std::filesystem::path(besideFile).parent_path();
+  std::error_code noTemporaryFolder;
+  for (const std::filesystem::path& candidate :
+       {folder.empty() ? std::filesystem::path(".") : folder, std::filesystem::temp_directory_path(noTemporaryFolder)}) {
+    FHandle = candidate.empty() ? -1 : ::open(candidate.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0600);
+    if (FHandle >= 0) {
+      return true;
+    }
+  }
+  return Failed();
 }
 
 bool TRawFile::Open(const std::string& fileName, bool writable) {
@@ -76,8 +93,13 @@ int64_t TRawFile::Size() const {
   return ::fstat(FHandle, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
 }
 
+namespace {
+
+constexpr int64_t ChunkSize = 1 << 20;
+
+}  // namespace
+
 bool TRawFile::Move(int64_t from, int64_t to, int64_t length) {
-  constexpr int64_t ChunkSize = 1 << 20;
   std::vector<uint8_t> chunk(static_cast<size_t>(std::min(length, ChunkSize)));
   // Moving towards the end copies the last chunk first, so no byte is overwritten before it moved.
   const bool backwards = to > from;
@@ -89,6 +111,22 @@ bool TRawFile::Move(int64_t from, int64_t to, int64_t length) {
       return false;
     }
     done += n;
+  }
+  return true;
+}
+
+bool TRawFile::CopyFrom(TRawFile& source, int64_t from, int64_t to, int64_t length) {
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min(length, ChunkSize)));
+  for (int64_t done = 0; done < length;) {
+    const std::span<uint8_t> piece(chunk.data(), static_cast<size_t>(std::min(ChunkSize, length - done)));
+    if (!source.ReadAt(from + done, piece)) {
+      FLastError = source.LastError();
+      return false;
+    }
+    if (!WriteAt(to + done, piece)) {
+      return false;
+    }
+    done += static_cast<int64_t>(piece.size());
   }
   return true;
 }

@@ -15,6 +15,9 @@ public:
 
   // Creates (or empties) the file for reading and writing; false when that is impossible.
   bool Create(const std::string& fileName);
+  // Creates a file without a name in the folder of `besideFile`, or else in the temporary folder:
+  // it never shows in a folder and is gone when closed.
+  bool CreateScratch(const std::string& besideFile);
   // Opens an existing file for reading, or for reading and writing.
   bool Open(const std::string& fileName, bool writable);
   void Close();
@@ -27,6 +30,8 @@ public:
   int64_t Size() const;
   // Moves `length` bytes from `from` to `to` inside the file (the ranges may overlap).
   bool Move(int64_t from, int64_t to, int64_t length);
+  // Copies `length` bytes at `from` in `source` to `to` in this file.
+  bool CopyFrom(TRawFile& source, int64_t from, int64_t to, int64_t length);
   // The system's reason for the last call that failed (an errno value), 0 when none has.
   int LastError() const { return FLastError; }
 

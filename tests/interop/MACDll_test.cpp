@@ -56,6 +56,12 @@ TEST_P(FFmpegReadsOurFiles, EverySignalDecodesToTheInputSamples) {
     const std::vector<uint8_t> part = MakeSignal(signal, blocks, channels, bits);
     mixed.insert(mixed.end(), part.begin(), part.end());
   }
+  // Music around a gap that short frames code as silence.
+  std::vector<uint8_t> gap = MakeSignal(TestSignal::MusicLike, 20000, channels, bits);
+  for (const auto& [signal, blocks] : {std::pair{TestSignal::Silence, 40000}, std::pair{TestSignal::MusicLike, 20000}}) {
+    const std::vector<uint8_t> part = MakeSignal(signal, blocks, channels, bits);
+    gap.insert(gap.end(), part.begin(), part.end());
+  }
   const struct {
     const char* Name;
     std::vector<uint8_t> Pcm;
@@ -65,6 +71,7 @@ TEST_P(FFmpegReadsOurFiles, EverySignalDecodesToTheInputSamples) {
                {"noise", MakeSignal(TestSignal::FullScaleNoise, 20000, channels, bits)},
                {"dual-mono", MakeSignal(TestSignal::DualMono, 20000, channels, bits)},
                {"mixed-frames", mixed},
+               {"gap", gap},
                {"one-block", MakeSignal(TestSignal::MusicLike, 1, channels, bits)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -31,6 +31,17 @@ std::vector<uint8_t> Hex(const char* text) {
   return bytes;
 }
 
+// Four long frames of stereo silence with a decaying click in the third.
+std::vector<uint8_t> ClickInSilence() {
+  std::vector<int16_t> samples(2 * 4 * 73728, 0);
+  int16_t swing = 12000;
+  for (size_t n = 2 * (2 * 73728 + 1000); swing != 0; n += 2, swing = static_cast<int16_t>(-swing * 2 / 3)) {
+    samples[n] = swing;
+    samples[n + 1] = static_cast<int16_t>(swing / 2);
+  }
+  return Pcm16(samples);
+}
+
 class MACDllTest : public ::testing::Test {
 protected:
   MACDllBinding binding;
@@ -98,14 +109,8 @@ TEST_F(MACDllTest, SilentAndDualMonoFramesCarryTheirSpecialCode) {
 }
 
 TEST_F(MACDllTest, AHigherLevelIsNeverLargerThanTheOneBelow) {
-  // Silence with a click in its third frame: a level with longer frames would code more silence.
-  std::vector<int16_t> samples(2 * 4 * 73728, 0);
-  int16_t swing = 12000;
-  for (size_t n = 2 * (2 * 73728 + 1000); swing != 0; n += 2, swing = static_cast<int16_t>(-swing * 2 / 3)) {
-    samples[n] = swing;
-    samples[n + 1] = static_cast<int16_t>(swing / 2);
-  }
-  const std::vector<uint8_t> click = Pcm16(samples);
+  // Silence with a click: a level with longer frames would code more silence.
+  const std::vector<uint8_t> click = ClickInSilence();
   const struct {
     const char* Name;
     std::vector<uint8_t> Pcm;
@@ -122,6 +127,25 @@ TEST_F(MACDllTest, AHigherLevelIsNeverLargerThanTheOneBelow) {
       EXPECT_LE(size, below + below / 200);
       below = size;
     }
+  }
+}
+
+TEST_F(MACDllTest, ShortFramesAreKeptOnlyWhereTheyCodeMoreSilenceAndLeaveNoScratchFile) {
+  const struct {
+    const char* Name;
+    std::vector<uint8_t> Pcm;
+    uint32_t BlocksPerFrame;
+    uint32_t Frames;
+  } cases[] = {{"click", ClickInSilence(), 18432, 16},
+               {"music", MakeSignal(TestSignal::MusicLike, 100000, 2, 16), 73728, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ASSERT_EQ(CompressPcm(dir.File("x.ape"), c.Pcm, ApeEncodeOptions()), 0);
+    const std::vector<uint8_t> image = ReadFileBytes(dir.File("x.ape"));
+    EXPECT_EQ(Le32At(image, 52 + 4), c.BlocksPerFrame);
+    EXPECT_EQ(Le32At(image, 52 + 12), c.Frames);
+    EXPECT_EQ(DecompressPcm(dir.File("x.ape")), c.Pcm);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
   }
 }
 

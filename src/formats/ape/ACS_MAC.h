@@ -23,8 +23,8 @@ public:
   int32_t CompressionLevel() const { return FCompressionLevel; }
   // 1000, 2000, 3000 or 4000; anything else stores 2000.
   void SetCompressionLevel(int32_t value);
-  // 16-bit stereo, the only shape whose files every decoder reads back the same; wider samples and
-  // more channels are brought to it by the stages.
+  // Up to 24-bit mono or stereo, what the format stores: wider samples come as 24-bit and more
+  // channels as stereo, while 8- and 16-bit mono or stereo still comes as 16-bit stereo.
   TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
   TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
   void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }

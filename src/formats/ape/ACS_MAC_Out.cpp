@@ -35,7 +35,7 @@ void TMACOut::SetCompressionLevel(int32_t value) {
 }
 
 TPcmFormat TMACOut::AcceptedFormat(const TPcmFormat& offered) const {
-  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 16, .MaxChannels = 2, .Float = false});
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 24, .MaxChannels = 2, .Float = false});
 }
 
 void TMACOut::StartCompressor() {
@@ -43,9 +43,9 @@ void TMACOut::StartCompressor() {
   const TPcmFormat format = input.GetFormat();
   const int32_t bits = format.BitsPerSample;
   const int32_t channels = format.Channels;
-  // The codec would take other shapes, but no decoder reads them back the same.
-  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2) || format.Kind != TSampleKind::skInteger) {
-    throw EACSException(FFileName + ": Monkey's Audio output needs 8- or 16-bit mono or stereo audio (the input has " +
+  if ((bits != 8 && bits != 16 && bits != 24) || (channels != 1 && channels != 2) ||
+      format.Kind != TSampleKind::skInteger) {
+    throw EACSException(FFileName + ": Monkey's Audio output needs 8-, 16- or 24-bit integer mono or stereo audio (the input has " +
                         std::to_string(bits) + " bits and " + std::to_string(channels) + " channels)");
   }
   FAPECompress = std::make_unique<TAPECompress>();
