@@ -29,9 +29,5 @@ TPcmFormat LosslessAcceptedFormat(const TPcmFormat& offered, TOutputSampleFormat
     accepted.BitsPerSample = FloatAsIntegerBits;
   }
   accepted.BitsPerSample = std::min(accepted.BitsPerSample, limits.MaxBits);
-  if (accepted.Channels > limits.MaxChannels) {
-    accepted.Channels = 2;
-    accepted.ChannelMask = 0;
-  }
   return accepted;
 }

@@ -14,11 +14,11 @@ using output_sample_format::TOutputSampleFormat;
 // The widest PCM a file format stores.
 struct TLosslessLimits {
   int32_t MaxBits = 32;
-  int32_t MaxChannels = 8;
   bool Float = false;  // false: float samples are stored as 24-bit integers
 };
 
 // A CD-compatible copy is 16-bit stereo at 44.1 kHz. As the input, 8- and 16-bit mono or stereo
 // PCM is taken as 16-bit stereo, the shape every sink has always been given; wider PCM is taken
-// as it comes within the limits, and more channels than the format holds as stereo.
+// as it comes within the limits. Channels are never mixed down for a copy kept as the input: a
+// sink given more than its format holds refuses at Prepare and says so.
 TPcmFormat LosslessAcceptedFormat(const TPcmFormat& offered, TOutputSampleFormat choice, const TLosslessLimits& limits);

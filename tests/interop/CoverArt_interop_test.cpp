@@ -11,16 +11,13 @@
 #include "app/RowFromFile.h"
 #include "tags/SongInformation.h"
 #include "support/ReferenceTools.h"
+#include "support/ContinuingObserver.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 namespace sn = SettingNames;
 
 namespace {
-
-class TContinuing : public TConversionObserver {
-  bool ContinueAfterFailure() const override { return true; }
-};
 
 class CoverArtInteropTest : public ::testing::Test {
 protected:
@@ -43,7 +40,7 @@ protected:
   std::string Output(const std::string& format, const std::string& input) {
     FSettings.SetText(sn::RipToFormat, format);
     TConversionDriver driver(FSettings, BuiltBinary(""));
-    TContinuing observer;
+    TContinuingObserver observer;
     driver.SetObserver(&observer);
     const TBatchResult result = driver.Convert({ReadConversionRow(input)});
     EXPECT_TRUE(result.AllCompleted()) << input << " to " << format << ": " << result.Rows.at(0).Message;

@@ -5,17 +5,13 @@
 
 #include "app/ConversionDriver.h"
 #include "app/RowFromFile.h"
+#include "support/ContinuingObserver.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 namespace sn = SettingNames;
 
 namespace {
-
-// Like the command line, it goes on after a failed row.
-class TContinuing : public TConversionObserver {
-  bool ContinueAfterFailure() const override { return true; }
-};
 
 class DriverFFmpegFormatsTest : public ::testing::Test {
 protected:
@@ -39,7 +35,7 @@ protected:
   TBatchResult Convert(const std::string& format, const std::string& input) {
     FSettings.SetText(sn::RipToFormat, format);
     TConversionDriver driver(FSettings, BuiltBinary(""));
-    TContinuing observer;
+    TContinuingObserver observer;
     driver.SetObserver(&observer);
     return driver.Convert({ReadConversionRow(input)});
   }

@@ -11,16 +11,13 @@
 #include "app/ConversionDriver.h"
 #include "app/Languages.h"
 #include "app/RowFromFile.h"
+#include "support/ContinuingObserver.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 namespace sn = SettingNames;
 
 namespace {
-
-class TContinuing : public TConversionObserver {
-  bool ContinueAfterFailure() const override { return true; }
-};
 
 class DriverLossyInputsTest : public ::testing::Test {
 protected:
@@ -105,7 +102,7 @@ TEST_F(DriverLossyInputsTest, EveryShapeOfInputBecomesAValidStereoFileOfItsLengt
     FSettings.SetText(sn::RipToFormat, format);
     for (const std::string& input : inputs) {
       TConversionDriver driver(FSettings, BuiltBinary(""));
-      TContinuing observer;
+      TContinuingObserver observer;
       driver.SetObserver(&observer);
       const TBatchResult result = driver.Convert({ReadConversionRow(input)});
       const std::string name = input + " to " + format;

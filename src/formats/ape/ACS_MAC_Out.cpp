@@ -35,7 +35,7 @@ void TMACOut::SetCompressionLevel(int32_t value) {
 }
 
 TPcmFormat TMACOut::AcceptedFormat(const TPcmFormat& offered) const {
-  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 24, .MaxChannels = 2, .Float = false});
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 24, .Float = false});
 }
 
 void TMACOut::StartCompressor() {

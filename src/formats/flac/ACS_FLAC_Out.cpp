@@ -118,7 +118,7 @@ void TFLACOut::SetBestModelSearch(bool value) {
 }
 
 TPcmFormat TFLACOut::AcceptedFormat(const TPcmFormat& offered) const {
-  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .MaxChannels = 8, .Float = false});
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .Float = false});
 }
 
 void TFLACOut::DescribeChannelLayout(uint32_t mask) { FLayoutComment = ChannelMaskComment(mask, FChannels); }

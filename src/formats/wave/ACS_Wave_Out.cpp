@@ -27,7 +27,7 @@ void TWaveOut::SetBlockSize(uint16_t value) {
 void TWaveOut::SetFileMode(TFileOutputMode mode) { FFileMode = mode; }
 
 TPcmFormat TWaveOut::AcceptedFormat(const TPcmFormat& offered) const {
-  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .MaxChannels = 8, .Float = true});
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .Float = true});
 }
 
 bool TWaveOut::ReadAppendHeader() {
