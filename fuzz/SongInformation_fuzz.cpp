@@ -31,7 +31,7 @@ std::string TempFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static constexpr std::array<const char*, 7> Endings = {".mp3", ".wma", ".ogg", ".ape", ".wav", ".flac", ".txt"};
+  static constexpr std::array<const char*, 9> Endings = {".mp3", ".wma", ".ogg", ".ape", ".wav", ".flac", ".m4a", ".opus", ".txt"};
   if (size == 0) {
     return 0;
   }

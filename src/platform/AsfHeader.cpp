@@ -25,6 +25,7 @@ constexpr TGuid HeaderExtensionReserved = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0
 constexpr TGuid MetadataLibraryObject = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
                                          0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 constexpr size_t HeaderExtensionFixedSize = 46;  // object header, reserved GUID and word, data size
+constexpr uint16_t StringAttribute = 0;
 constexpr uint16_t BinaryAttribute = 1;
 
 constexpr size_t ObjectHeaderSize = 24;          // GUID and 64-bit size
@@ -77,28 +78,43 @@ std::vector<uint8_t> BuildObject(const TAsfContentDescription& description) {
   return object;
 }
 
-// A metadata library holding the one "WM/Picture" attribute.
-std::vector<uint8_t> PictureLibrary(const std::vector<uint8_t>& picture) {
-  std::vector<uint8_t> object(MetadataLibraryObject.begin(), MetadataLibraryObject.end());
-  AppendLe(object, 0, 8);
-  AppendLe(object, 1, 2);
-  const std::u16string name = u"WM/Picture";
+void AppendWide(std::vector<uint8_t>& out, const std::u16string& text) {
+  for (char16_t unit : text) {
+    AppendLe(out, unit, 2);
+  }
+  AppendLe(out, 0, 2);
+}
+
+// One record of a metadata library: the value is the file's, in no language.
+void AppendRecord(std::vector<uint8_t>& object, const std::u16string& name, uint16_t type, const std::vector<uint8_t>& value) {
   AppendLe(object, 0, 2);  // language list index
   AppendLe(object, 0, 2);  // stream number: the file
   AppendLe(object, (name.size() + 1) * 2, 2);
-  AppendLe(object, BinaryAttribute, 2);
-  AppendLe(object, picture.size(), 4);
-  for (char16_t unit : name) {
-    AppendLe(object, unit, 2);
+  AppendLe(object, type, 2);
+  AppendLe(object, value.size(), 4);
+  AppendWide(object, name);
+  object.insert(object.end(), value.begin(), value.end());
+}
+
+// A metadata library holding the "WM/Picture" attribute and the further texts.
+std::vector<uint8_t> MetadataLibrary(const TAsfContentDescription& description) {
+  std::vector<uint8_t> object(MetadataLibraryObject.begin(), MetadataLibraryObject.end());
+  AppendLe(object, 0, 8);
+  AppendLe(object, description.LibraryTexts.size() + (description.Picture.empty() ? 0 : 1), 2);
+  for (const auto& [name, text] : description.LibraryTexts) {
+    std::vector<uint8_t> value;
+    AppendWide(value, text);
+    AppendRecord(object, name, StringAttribute, value);
   }
-  AppendLe(object, 0, 2);
-  object.insert(object.end(), picture.begin(), picture.end());
+  if (!description.Picture.empty()) {
+    AppendRecord(object, u"WM/Picture", BinaryAttribute, description.Picture);
+  }
   PutLe(object.data() + 16, object.size(), 8);
   return object;
 }
 
-// The header extension with the picture's library after its own objects; a new one for `nullptr`.
-std::vector<uint8_t> ExtensionWithPicture(const uint8_t* extension, size_t size, const std::vector<uint8_t>& picture) {
+// The header extension with the library after its own objects; a new one for `nullptr`.
+std::vector<uint8_t> ExtensionWithLibrary(const uint8_t* extension, size_t size, const TAsfContentDescription& description) {
   std::vector<uint8_t> object;
   if (extension != nullptr) {
     object.assign(extension, extension + size);
@@ -109,7 +125,7 @@ std::vector<uint8_t> ExtensionWithPicture(const uint8_t* extension, size_t size,
     AppendLe(object, 6, 2);
     AppendLe(object, 0, 4);
   }
-  const std::vector<uint8_t> library = PictureLibrary(picture);
+  const std::vector<uint8_t> library = MetadataLibrary(description);
   object.insert(object.end(), library.begin(), library.end());
   PutLe(object.data() + 16, object.size(), 8);
   PutLe(object.data() + 42, object.size() - HeaderExtensionFixedSize, 4);
@@ -124,7 +140,7 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
   std::vector<uint8_t> rebuilt(header.begin(), header.begin() + HeaderObjectFixedSize);
   uint32_t count = 0;
   bool placed = false;
-  bool extended = description.Picture.empty();
+  bool extended = !description.InLibrary();
   size_t filePropertiesAt = 0;
   size_t at = HeaderObjectFixedSize;
   while (at < header.size()) {
@@ -143,9 +159,8 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
         ++count;
         placed = true;
       }
-    } else if (IsGuid(header.data() + at, HeaderExtensionObject) && !description.Picture.empty() && !extended &&
-               size >= HeaderExtensionFixedSize) {
-      const std::vector<uint8_t> extension = ExtensionWithPicture(header.data() + at, size, description.Picture);
+    } else if (IsGuid(header.data() + at, HeaderExtensionObject) && !extended && size >= HeaderExtensionFixedSize) {
+      const std::vector<uint8_t> extension = ExtensionWithLibrary(header.data() + at, size, description);
       rebuilt.insert(rebuilt.end(), extension.begin(), extension.end());
       ++count;
       extended = true;
@@ -169,7 +184,7 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
     return false;
   }
   if (!extended) {
-    const std::vector<uint8_t> extension = ExtensionWithPicture(nullptr, 0, description.Picture);
+    const std::vector<uint8_t> extension = ExtensionWithLibrary(nullptr, 0, description);
     rebuilt.insert(rebuilt.end(), extension.begin(), extension.end());
     ++count;
   }

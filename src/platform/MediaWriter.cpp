@@ -389,21 +389,35 @@ TWriterResult TWMWriter::SetInputProps(int32_t channels, int32_t sampleRate, int
   return WR_OK;
 }
 
-TWriterResult TWMWriter::SetAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
-                                      const uint8_t* value, uint16_t length) {
-  if (FImpl->Writing) {
-    return WR_E_UNEXPECTED;
-  }
-  if (streamNumber != 0 || type != WMT_TYPE_STRING || name.empty() || length % 2 != 0 || (value == nullptr && length > 0)) {
-    return WR_E_INVALIDARG;
-  }
+namespace {
+
+// A string value as text; the terminating zeros, if counted, are not part of it.
+std::u16string WideValue(const uint8_t* value, uint32_t length) {
   std::u16string text;
-  for (uint16_t i = 0; i < length; i += 2) {
+  for (uint32_t i = 0; i + 1 < length; i += 2) {
     text += static_cast<char16_t>(value[i] | (value[i + 1] << 8));
   }
   while (!text.empty() && text.back() == u'\0') {
     text.pop_back();
   }
+  return text;
+}
+
+bool ValidString(const std::u16string& name, const uint8_t* value, uint32_t length) {
+  return !name.empty() && length % 2 == 0 && (value != nullptr || length == 0);
+}
+
+}  // namespace
+
+TWriterResult TWMWriter::SetAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
+                                      const uint8_t* value, uint16_t length) {
+  if (FImpl->Writing) {
+    return WR_E_UNEXPECTED;
+  }
+  if (streamNumber != 0 || type != WMT_TYPE_STRING || !ValidString(name, value, length)) {
+    return WR_E_INVALIDARG;
+  }
+  const std::u16string text = WideValue(value, length);
   if (std::u16string* field = DescribedField(FImpl->Description, name)) {
     *field = text;
     return WR_OK;
@@ -419,7 +433,14 @@ TWriterResult TWMWriter::AddAttribute(uint16_t streamNumber, const std::u16strin
   if (FImpl->Writing) {
     return WR_E_UNEXPECTED;
   }
-  if (streamNumber != 0 || type != WMT_TYPE_BINARY || name != u"WM/Picture" || value == nullptr || length == 0) {
+  if (streamNumber != 0) {
+    return WR_E_INVALIDARG;
+  }
+  if (type == WMT_TYPE_STRING && ValidString(name, value, length)) {
+    FImpl->Description.LibraryTexts.emplace_back(name, WideValue(value, length));
+    return WR_OK;
+  }
+  if (type != WMT_TYPE_BINARY || name != u"WM/Picture" || value == nullptr || length == 0) {
     return WR_E_INVALIDARG;
   }
   FImpl->Description.Picture.assign(value, value + length);

@@ -29,7 +29,9 @@ public:
   virtual TWriterResult SetAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
                                      const uint8_t* value, uint16_t length) = 0;
   // A value of any length, as the platform's third header interface adds it; the writer takes a
-  // binary "WM/Picture" (type, size, MIME type, description, image) and nothing else.
+  // binary "WM/Picture" (type, size, MIME type, description, image) and strings. A string is one
+  // more value of its name beside the one SetAttribute gave it, as a list of names (two artists)
+  // is held.
   virtual TWriterResult AddAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
                                      const uint8_t* value, uint32_t length) = 0;
 };

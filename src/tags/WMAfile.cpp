@@ -18,6 +18,16 @@ int32_t TrackFromText(const std::u16string& text) {
   return ParseInteger(Utf16ToUtf8(text.substr(0, text.find(u'/'))), track) ? track : 0;
 }
 
+// The track as "WM/TrackNumber" says it, else as the older "WM/Track" does, counting from 0.
+std::u16string ShownTrack(const TWMAHeaderData& data) {
+  int32_t zeroBased = 0;
+  if (!data.Slots[wsTrack].empty() || !ParseInteger(Utf16ToUtf8(data.Slots[wsZeroTrack]), zeroBased) ||
+      zeroBased < 0 || zeroBased == INT32_MAX) {
+    return data.Slots[wsTrack];
+  }
+  return Utf8ToUtf16(std::to_string(zeroBased + 1));
+}
+
 // The playing time the file states; only without one is it estimated from the size and the
 // maximum bit rate, which overstates it by the header and by every byte the encoder saved.
 double PlayingTime(const TWMAHeaderData& data) {
@@ -68,7 +78,7 @@ bool TWMAfile::LoadFromStream(TStream& stream) {
   FLyrics = data.Slots[wsLyrics];
   FAlbumArtist = data.Slots[wsAlbumArtist];
   FComposer = data.Slots[wsComposer];
-  FTrackText = data.Slots[wsTrack];
+  FTrackText = ShownTrack(data);
   FDisc = data.Slots[wsDisc];
   FTrack = TrackFromText(FTrackText);
   return whole;

@@ -38,7 +38,7 @@ constexpr std::pair<const char*, TWMASlot> AttributeNames[] = {
     {"WM/AUTHOR", wsArtist},      {"WM/ALBUMTITLE", wsAlbum},    {"WM/TRACKNUMBER", wsTrack},
     {"WM/YEAR", wsYear},          {"WM/GENRE", wsGenre},         {"DESCRIPTION", wsComment},
     {"WM/DESCRIPTION", wsComment}, {"WM/LYRICS", wsLyrics},      {"WM/ALBUMARTIST", wsAlbumArtist},
-    {"WM/PARTOFSET", wsDisc},     {"WM/COMPOSER", wsComposer}};
+    {"WM/PARTOFSET", wsDisc},     {"WM/COMPOSER", wsComposer},   {"WM/TRACK", wsZeroTrack}};
 constexpr uint32_t ObjectHeaderSize = 24;
 
 // Value types of an attribute.

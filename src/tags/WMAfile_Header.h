@@ -8,9 +8,10 @@
 
 #include "platform/Streams.h"
 
+// wsZeroTrack is the old "WM/Track", which counts from 0.
 enum TWMASlot {
   wsTitle, wsArtist, wsAlbum, wsTrack, wsYear, wsGenre, wsComment, wsLyrics,
-  wsAlbumArtist, wsDisc, wsComposer, wsCount
+  wsAlbumArtist, wsDisc, wsComposer, wsZeroTrack, wsCount
 };
 
 struct TWMAHeaderData {

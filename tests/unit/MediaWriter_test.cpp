@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "platform/MediaReader.h"
+#include "tags/WMAfile.h"
 #include "support/MediaFiles.h"
+#include "support/TagImages.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -119,4 +121,30 @@ TEST(MediaWriterTest, AnEmptyRunGivesAFileThatOpens) {
   ASSERT_EQ(Write(writer, {}), WR_OK);
   ASSERT_EQ(writer.EndWriting(), WR_OK);
   EXPECT_TRUE(DecodeWithReader(file).empty());
+}
+
+TEST(MediaWriterTest, AddedTextsAreFurtherValuesOfTheirName) {
+  TempDir dir;
+  const std::string file = dir.File("list.wma");
+  TWMWriter writer;
+  writer.SetProfile(Profile(128000, 44100, 2));
+  writer.SetOutputFilename(file);
+  const auto set = [&writer](const std::u16string& name, const std::u16string& text, bool add) {
+    const std::vector<uint8_t> bytes = Utf16LeTerminated(text);
+    return add ? writer.AddAttribute(0, name, WMT_TYPE_STRING, bytes.data(), static_cast<uint32_t>(bytes.size()))
+               : writer.SetAttribute(0, name, WMT_TYPE_STRING, bytes.data(), static_cast<uint16_t>(bytes.size()));
+  };
+  // Author lives in the content description, WM/Genre among the muxer's descriptors.
+  ASSERT_EQ(set(u"Author", u"Ana", false), WR_OK);
+  ASSERT_EQ(set(u"Author", u"B\u00F8", true), WR_OK);
+  ASSERT_EQ(set(u"WM/Genre", u"Rock", false), WR_OK);
+  ASSERT_EQ(set(u"WM/Genre", u"Pop", true), WR_OK);
+  EXPECT_EQ(set(u"", u"x", true), WR_E_INVALIDARG);
+  ASSERT_EQ(writer.BeginWriting(), WR_OK);
+  ASSERT_EQ(Write(writer, SamplesToBytes(MakeSine16(4410, 2, 44100))), WR_OK);
+  ASSERT_EQ(writer.EndWriting(), WR_OK);
+  TWMAfile info;
+  ASSERT_TRUE(info.LoadFromFile(file));
+  EXPECT_EQ(info.Artist(), u"Ana; B\u00F8");
+  EXPECT_EQ(info.Genre(), u"Rock; Pop");
 }

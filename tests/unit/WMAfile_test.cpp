@@ -70,6 +70,16 @@ TEST(WMAfile, ATrackStoredAsTextIsItsNumber) {
   EXPECT_EQ(word.Track(), 12);
 }
 
+TEST(WMAfile, TheOldZeroBasedTrackCountsOnlyWithoutATrackNumber) {
+  EXPECT_EQ(Load(WmaFile({AsfExtendedContentDescription({{u"WM/Track", 3, Le32(0)}})})).TrackText(), u"1");
+  EXPECT_EQ(Load(WmaFile({AsfExtendedContentDescription({{u"WM/Track", 0, WideValue(u"4")}})})).Track(), 5);
+  for (const auto& order : {std::vector<TAsfDescriptor>{{u"WM/Track", 3, Le32(8)}, {u"WM/TrackNumber", 3, Le32(2)}},
+                            std::vector<TAsfDescriptor>{{u"WM/TrackNumber", 3, Le32(2)}, {u"WM/Track", 3, Le32(8)}}}) {
+    EXPECT_EQ(Load(WmaFile({AsfExtendedContentDescription(order)})).Track(), 2);
+  }
+  EXPECT_EQ(Load(WmaFile({AsfExtendedContentDescription({{u"WM/Track", 0, WideValue(u"x")}})})).TrackText(), u"");
+}
+
 TEST(WMAfile, ContentDescriptionNamesAreAlsoReadAsAttributes) {
   const TWMAfile wma = Load(WmaFile({AsfExtendedContentDescription({{u"Description", 0, WideValue(u"Said")},
                                                                     {u"Author", 0, WideValue(u"Writer")}})}));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <tuple>
 
 #include "platform/MediaReader.h"
 #include "support/MediaFiles.h"
@@ -40,6 +41,7 @@ private:
 struct TAttribute {
   std::u16string Name;
   std::vector<uint8_t> Value;
+  bool Added = false;  // through AddAttribute
 };
 
 class TRecordingHeaderInfo : public IWMHeaderInfo {
@@ -59,7 +61,7 @@ public:
   }
   TWriterResult AddAttribute(uint16_t, const std::u16string& name, TWMTAttrDataType, const uint8_t* value,
                              uint32_t length) override {
-    Attributes.push_back({name, std::vector<uint8_t>(value, value + length)});
+    Attributes.push_back({name, std::vector<uint8_t>(value, value + length), true});
     return WR_OK;
   }
 };
@@ -115,6 +117,22 @@ TEST_F(WmaOutTest, TagsAreSetInTheFixedOrderSkippingEmptyOnes) {
   failing.FailAfter = 2;
   FSink.SetTags(failing);
   EXPECT_EQ(failing.Attributes.size(), 2u) << "the first failure ends the step";
+}
+
+TEST_F(WmaOutTest, EachValueOfAListIsAnAttributeOfItsOwn) {
+  FSink.SetId3TagArtist(u"A; B");
+  FSink.SetId3TagComposer(u"C; D; E");
+  FSink.SetId3TagTitle(u"X; Y");
+  TRecordingHeaderInfo header;
+  FSink.SetTags(header);
+  std::vector<std::tuple<std::u16string, std::vector<uint8_t>, bool>> seen;
+  for (const TAttribute& attribute : header.Attributes) {
+    seen.emplace_back(attribute.Name, attribute.Value, attribute.Added);
+  }
+  using T = decltype(seen)::value_type;
+  EXPECT_EQ(seen, (decltype(seen){T{u"Author", {'A', 0}, false}, T{u"Author", {'B', 0}, true},
+                                  T{u"Title", {'X', 0, ';', 0, ' ', 0, 'Y', 0}, false}, T{u"WM/Composer", {'C', 0}, false},
+                                  T{u"WM/Composer", {'D', 0}, true}, T{u"WM/Composer", {'E', 0}, true}}));
 }
 
 TEST_F(WmaOutTest, NoTagsMeansNoAttributes) {

@@ -120,34 +120,63 @@ std::vector<uint8_t> PictureValue(const TPicture& picture) {
   return value;
 }
 
+std::vector<std::u16string> SplitWideValues(const std::u16string& text) {
+  constexpr std::u16string_view Separator = u"; ";
+  std::vector<std::u16string> values;
+  size_t start = 0;
+  for (size_t found = text.find(Separator); found != std::u16string::npos; found = text.find(Separator, start)) {
+    values.push_back(text.substr(start, found - start));
+    start = found + Separator.size();
+  }
+  values.push_back(text.substr(start));
+  return values;
+}
+
+// UTF-16LE without a terminating zero. An attribute holds at most 65535 bytes; a longer text is
+// cut at a whole character.
+std::vector<uint8_t> AttributeBytes(const std::u16string& text) {
+  std::vector<uint8_t> bytes;
+  for (const char16_t unit : text.substr(0, 32767)) {
+    bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
 }  // namespace
 
 void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
-  const std::array<std::pair<const char16_t*, const std::u16string*>, 10> tags{{
-      {u"WM/AlbumTitle", &FId3TagAlbum},
-      {u"WM/Year", &FId3TagYear},
-      {u"WM/Genre", &FId3TagGenre},
-      {u"Author", &FId3TagArtist},
-      {u"Description", &FId3TagComment},
-      {u"Title", &FId3TagTitle},
-      {u"WM/TrackNumber", &FId3TagTrack},
-      {u"WM/AlbumArtist", &FId3TagAlbumArtist},
-      {u"WM/PartOfSet", &FId3TagDisc},
-      {u"WM/Composer", &FId3TagComposer},
+  struct TTag {
+    const char16_t* Name;
+    const std::u16string* Text;
+    bool List;  // the text joins several values with "; ", each an attribute of its own
+  };
+  const std::array<TTag, 10> tags{{
+      {u"WM/AlbumTitle", &FId3TagAlbum, false},
+      {u"WM/Year", &FId3TagYear, false},
+      {u"WM/Genre", &FId3TagGenre, true},
+      {u"Author", &FId3TagArtist, true},
+      {u"Description", &FId3TagComment, false},
+      {u"Title", &FId3TagTitle, false},
+      {u"WM/TrackNumber", &FId3TagTrack, false},
+      {u"WM/AlbumArtist", &FId3TagAlbumArtist, true},
+      {u"WM/PartOfSet", &FId3TagDisc, false},
+      {u"WM/Composer", &FId3TagComposer, true},
   }};
-  for (const auto& [name, value] : tags) {
-    if (value->empty()) {
+  for (const TTag& tag : tags) {
+    if (tag.Text->empty()) {
       continue;
     }
-    std::vector<uint8_t> bytes;
-    for (const char16_t unit : *value) {
-      bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-      bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    // An attribute holds at most 65535 bytes; a longer text is cut at a whole character.
-    const auto length = static_cast<uint16_t>(std::min<size_t>(bytes.size(), 65534));
-    if (headerInfo.SetAttribute(0, name, WMT_TYPE_STRING, bytes.data(), length) != WR_OK) {
-      return;
+    const std::vector<std::u16string> values = tag.List ? SplitWideValues(*tag.Text) : std::vector{*tag.Text};
+    for (size_t i = 0; i < values.size(); ++i) {
+      const std::vector<uint8_t> bytes = AttributeBytes(values[i]);
+      const auto length = static_cast<uint16_t>(bytes.size());
+      // The first value takes the name's usual place; the header keeps the others beside it.
+      const TWriterResult result = i == 0 ? headerInfo.SetAttribute(0, tag.Name, WMT_TYPE_STRING, bytes.data(), length)
+                                          : headerInfo.AddAttribute(0, tag.Name, WMT_TYPE_STRING, bytes.data(), length);
+      if (result != WR_OK) {
+        return;
+      }
     }
   }
   if (FCover && !FCover->Data.empty()) {

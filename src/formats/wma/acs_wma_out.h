@@ -2,7 +2,9 @@
 
 // The WMA file sink: the writer layer creates and writes the file for FileName (its temporary
 // file until the run has finished it), with the encoder settings of the profile named by
-// ProfileFile and six tag attributes in its header.
+// ProfileFile and the tag attributes in its header. The artists, genres, album artists and
+// composers are lists whose values are joined with "; "; each value becomes an attribute of the
+// field's name.
 
 #include <memory>
 #include <optional>
