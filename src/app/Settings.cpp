@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "platform/TextUtils.h"
 #include "platform/UserDirs.h"
 
 namespace {
+
+constexpr int32_t MaxJobs = 64;
 
 const std::vector<std::string> Mp3Bitrates = {"8",  "16",  "24",  "32",  "40",  "48",  "56",  "64",  "80",
                                               "96", "112", "128", "144", "160", "192", "224", "256", "320"};
@@ -56,6 +59,8 @@ std::vector<TSettingDef> MakeDefinitions() {
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},
       {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
+      // Rows converted at once: by default one per core the machine has online.
+      {Jobs, skRange, {}, std::to_string(std::clamp<long>(::sysconf(_SC_NPROCESSORS_ONLN), 1, MaxJobs)), 1, MaxJobs},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

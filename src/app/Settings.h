@@ -42,6 +42,7 @@ inline constexpr const char* OutputPattern = "OutputPattern";
 inline constexpr const char* ExtensionCase = "ExtensionCase";
 inline constexpr const char* KeepFolders = "KeepFolders";
 inline constexpr const char* PlaylistPaths = "PlaylistPaths";
+inline constexpr const char* Jobs = "Jobs";
 inline constexpr const char* Left = "Left";
 inline constexpr const char* Top = "Top";
 inline constexpr const char* Width = "Width";

@@ -57,6 +57,7 @@ protected:
     Settings.SetText(sn::RipToFormat, "WAV");
     Settings.SetText(sn::ConvFilePath, Out() + "/");
     Settings.SetInteger(sn::OutputFileNameFormat, 2);
+    Settings.SetInteger(sn::Jobs, 1);
     Driver.SetObserver(&Recorder);
   }
 

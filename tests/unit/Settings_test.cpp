@@ -144,7 +144,7 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
       "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "ExistingFiles", "OutputPattern",
-      "ExtensionCase", "KeepFolders", "PlaylistPaths", "RunPath"};
+      "ExtensionCase", "KeepFolders", "PlaylistPaths", "Jobs", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");

@@ -1,0 +1,152 @@
+#include "app/ConversionJob.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "app/ConversionDriver.h"
+#include "platform/TextUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Extension(const std::string& fileName) { return ToUpperAscii(fs::path(fileName).extension().string()); }
+
+// The subfolders a pattern or the source tree puts an output in.
+void MakeParentFolder(const std::string& output) {
+  const fs::path folder = fs::path(output).parent_path();
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder)) {
+    const std::string reason = error ? error.message() : std::string("not a folder");
+    throw ERowFailure("cannot create the folder " + folder.string() + " (" + reason + ")");
+  }
+}
+
+}  // namespace
+
+TConversionJob::TConversionJob(const TJobContext& context) : FContext(context) {
+  FMSConverter.SetMode(msmMonoToBoth);
+}
+
+TConversionJob::~TConversionJob() {
+  // A sink still finishing a stopped file calls back into the wait: end the sinks while it exists.
+  FSinks.clear();
+}
+
+void TConversionJob::StartChain(const TConversionRow& row, bool replace, TRowResult& result) {
+  FRow = result.Row;
+  const std::string extension = Extension(row.FileName);
+  const TSourceFormat* sourceFormat = FContext.Formats.SourceFor(extension);
+  if (sourceFormat == nullptr) {
+    throw ERowFailure("Unsupported audio format");
+  }
+  if (!sourceFormat->Create) {
+    throw ERowFailure("reading " + extension + " files is not available in this build");
+  }
+  const TSinkFormat& sinkFormat = *FContext.Formats.SinkFor(FContext.FormatName);
+  if (!sinkFormat.Create) {
+    throw ERowFailure(sinkFormat.Format + " output is not available in this build");
+  }
+  TACSFileIn& source = SourceInstance(*sourceFormat);
+  source.SetFileName(row.FileName);
+  CheckSource(source, extension.substr(1));
+  RequireStagedFormat(source.GetFormat());
+
+  MakeParentFolder(result.Output);
+  TACSFileOut& sink = SinkInstance(sinkFormat);
+  sink.SetFileName(result.Output);
+  sink.SetReplaceExisting(replace);
+  if (sinkFormat.Configure) {
+    sinkFormat.Configure(sink, TSinkSetup{FContext.Settings, row, result.Row, FContext.AppDir});
+  }
+  sink.SetInput(&InsertStages(source));
+  FCurrentSink = &sink;
+  sink.Run();
+  if (FContext.StopRequested) {
+    sink.Stop();  // a Stop that came while the run was starting, which Run would have undone
+  }
+}
+
+void TConversionJob::Stop() {
+  if (TACSOutput* sink = FCurrentSink.load()) {
+    sink->Stop();
+  }
+}
+
+TACSFileIn& TConversionJob::SourceInstance(const TSourceFormat& format) {
+  std::unique_ptr<TACSFileIn>& source = FSources[format.Component];
+  if (!source) {
+    source = format.Create();
+    source->SetStartSample(0);
+    source->SetEndSample(-1);
+    source->SetLoop(false);
+  }
+  return *source;
+}
+
+TACSFileOut& TConversionJob::SinkInstance(const TSinkFormat& format) {
+  std::unique_ptr<TACSFileOut>& sink = FSinks[format.Format];
+  if (!sink) {
+    sink = format.Create();
+    sink->SetSuspendWhenIdle(true);
+    sink->SetFileMode(foRewrite);
+    // The workers' events go to the driver's own thread through the wait, naming the job's row.
+    sink->SetOnProgress([this](TComponent* sender) {
+      FContext.Wait.Post({TDriverEvent::dkProgress, static_cast<TACSOutput*>(sender)->Progress(), {}, FRow});
+    });
+    sink->SetOnDone([this](TComponent* sender) {
+      FContext.Wait.Post({TDriverEvent::dkDone, 0, static_cast<TACSFileOut*>(sender)->OutputName(), FRow});
+    });
+    sink->SetOnThreadException([this](TComponent*, const std::exception& error) {
+      FContext.Wait.Post({TDriverEvent::dkFailed, 0, error.what(), FRow});
+    });
+  }
+  return *sink;
+}
+
+void TConversionJob::CheckSource(TACSFileIn& source, const std::string& formatName) const {
+  // What is at the path is told as it is (a missing file, a folder, a loop of links) before a
+  // source tries to read it.
+  struct stat info {};
+  if (::stat(source.FileName().c_str(), &info) != 0) {
+    throw ERowFailure(std::string("cannot open (") + std::strerror(errno) + ")");
+  }
+  if (S_ISDIR(info.st_mode)) {
+    throw ERowFailure("cannot open (it is a folder)");
+  }
+  // An input the source cannot read is refused here rather than sent on as undefined data.
+  source.OpenFile();
+  const bool valid = source.Valid();
+  source.CloseFile();
+  if (!valid) {
+    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+  }
+}
+
+void TConversionJob::RequireStagedFormat(const TPcmFormat& format) {
+  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
+  // refused rather than handed to a sink that would write it as what it is not.
+  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
+      format.Channels <= 2) {
+    return;
+  }
+  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
+  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
+                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
+}
+
+TACSInput& TConversionJob::InsertStages(TACSFileIn& source) {
+  TACSInput* head = &source;
+  if (head->GetBitsPerSample() == 8) {
+    FSampleConverter.SetInput(head);
+    head = &FSampleConverter;
+  }
+  if (head->GetChannels() == 1) {
+    FMSConverter.SetInput(head);
+    head = &FMSConverter;
+  }
+  return *head;
+}
