@@ -382,3 +382,25 @@ TEST_F(ConversionDriverTest, ASkippingReRunWritesNothingAndThenOnlyWhatIsNewOrCh
   EXPECT_EQ(fs::last_write_time(Out() + "/A.WAV"), written);
   EXPECT_FALSE(fs::exists(Out() + "/B (2).WAV"));
 }
+
+TEST_F(ConversionDriverTest, FourJobsWriteWhatOneJobWritesAndAFailingRowFailsAlone) {
+  Settings.SetInteger(sn::SavePlayList, 1);
+  std::vector<TConversionRow> rows;
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "in" + std::to_string(i) + ".wav";
+    rows.push_back(Row(i == 7 ? Dir.File("missing.wav") : Wave16(name, 4410 * (1 + i % 3)), i % 2 ? "Same" : "T"));
+  }
+  const auto run = [&](int32_t jobs, const std::string& folder) {
+    Settings.SetInteger(sn::Jobs, jobs);
+    Settings.SetText(sn::ConvFilePath, Dir.File(folder));
+    const TBatchResult result = Driver.Convert(rows);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+    for (const TRowResult& row : result.Rows) {
+      EXPECT_EQ(row.Completed, row.Row != 8) << row.Row;
+      files.emplace_back(fs::path(row.Output).filename().string(), row.Completed ? ReadFileBytes(row.Output) : std::vector<uint8_t>{});
+    }
+    files.emplace_back("playlist", ReadFileBytes(result.PlaylistFile));
+    return files;
+  };
+  EXPECT_EQ(run(4, "four"), run(1, "one"));
+}
