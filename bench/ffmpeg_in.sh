@@ -21,14 +21,4 @@ trap 'rm -rf "$out"' EXIT
 hyperfine --style basic --warmup 1 --runs 7 --export-json "$out/times.json" \
   -n kestrune "$driver $m4a $out/ours.wav" \
   -n ffmpeg "ffmpeg -v error -y -i $m4a $out/ffmpeg.wav"
-/usr/bin/python3 - "$out/times.json" "$limit" <<'PY'
-import json, sys
-results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
-cpu = lambda r: r["user"] + r["system"]
-ours, theirs = cpu(results["kestrune"]), cpu(results["ffmpeg"])
-ratio = ours / theirs
-limit = float(sys.argv[2])
-print(f"ffmpeg_in: TFFmpegIn M4A to WAV {ours:.3f} s of processor time, ffmpeg {theirs:.3f} s, ratio {ratio:.3f} "
-      f"(limit {limit}; wall-clock medians {results['kestrune']['median']:.3f} s and {results['ffmpeg']['median']:.3f} s)")
-sys.exit(0 if ratio <= limit else 1)
-PY
+/usr/bin/python3 "$(dirname "$0")/cpu_ratio.py" "$out/times.json" "$limit" "ffmpeg_in: TFFmpegIn M4A to WAV"

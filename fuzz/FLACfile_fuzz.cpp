@@ -1,4 +1,5 @@
 #include "FuzzStream.h"
+#include "tags/CoverArt.h"
 #include "tags/FLACfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -7,5 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   flac.LoadFromStream(stream);
   Use(flac.Duration());
   Use(flac.Artist());
+  Use(flac.Comments().Values[vkTotalTracks]);
+  const TCoverRead cover = ReadFLACCover(stream);
+  Use(cover.Picture ? cover.Picture->Data.size() : 0);
   return 0;
 }

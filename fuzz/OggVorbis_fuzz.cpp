@@ -1,4 +1,5 @@
 #include "FuzzStream.h"
+#include "tags/CoverArt.h"
 #include "tags/OggVorbis.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -7,5 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ogg.LoadFromStream(stream);
   Use(ogg.Valid());
   Use(ogg.ChannelMode());
+  const TCoverRead cover = ReadOggCover(stream);
+  Use(cover.Picture ? cover.Picture->Data.size() : 0);
   return 0;
 }

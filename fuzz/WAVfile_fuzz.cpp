@@ -7,5 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   wav.LoadFromStream(stream);
   Use(wav.Duration());
   Use(wav.ChannelMode());
+  Use(wav.Info()[wiTitle]);
+  Use(wav.ID3v2Chunk().size());
   return 0;
 }

@@ -1,4 +1,5 @@
 #include "FuzzStream.h"
+#include "tags/CoverArt.h"
 #include "tags/WMAfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -6,5 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TWMAfile wma;
   wma.LoadFromStream(stream);
   Use(wma.ChannelMode());
+  const TCoverRead cover = ReadWMACover(stream);
+  Use(cover.Picture ? cover.Picture->Data.size() : 0);
   return 0;
 }

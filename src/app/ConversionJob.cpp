@@ -27,9 +27,7 @@ void MakeParentFolder(const std::string& output) {
 
 }  // namespace
 
-TConversionJob::TConversionJob(const TJobContext& context) : FContext(context) {
-  FMSConverter.SetMode(msmMonoToBoth);
-}
+TConversionJob::TConversionJob(const TJobContext& context) : FContext(context) {}
 
 TConversionJob::~TConversionJob() {
   // A sink still finishing a stopped file calls back into the wait: end the sinks while it exists.
@@ -53,7 +51,6 @@ void TConversionJob::StartChain(const TConversionRow& row, bool replace, TRowRes
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
   CheckSource(source, extension.substr(1));
-  RequireStagedFormat(source.GetFormat());
 
   MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
@@ -62,7 +59,7 @@ void TConversionJob::StartChain(const TConversionRow& row, bool replace, TRowRes
   if (sinkFormat.Configure) {
     sinkFormat.Configure(sink, TSinkSetup{FContext.Settings, row, result.Row, FContext.AppDir});
   }
-  sink.SetInput(&InsertStages(source));
+  sink.SetInput(&InsertStages(source, sink));
   FCurrentSink = &sink;
   sink.Run();
   if (FContext.StopRequested) {
@@ -120,33 +117,16 @@ void TConversionJob::CheckSource(TACSFileIn& source, const std::string& formatNa
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
   const bool valid = source.Valid();
+  const std::string reason = source.InvalidReason();
   source.CloseFile();
   if (!valid) {
-    throw ERowFailure("cannot be read as a " + formatName + " file (damaged or an unsupported kind)");
+    throw ERowFailure("cannot be read as a " + formatName + " file (" +
+                      (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
   }
 }
 
-void TConversionJob::RequireStagedFormat(const TPcmFormat& format) {
-  // The stages bring 8-bit and mono input to 16-bit stereo and nothing else: any other format is
-  // refused rather than handed to a sink that would write it as what it is not.
-  if (format.Kind == TSampleKind::skInteger && (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
-      format.Channels <= 2) {
-    return;
-  }
-  const std::string kind = format.Kind == TSampleKind::skFloat ? "32-bit float" : std::to_string(format.BitsPerSample) + "-bit";
-  throw ERowFailure("its " + kind + " audio in " + std::to_string(format.Channels) +
-                    " channels cannot be converted yet (only 8- and 16-bit mono or stereo input is)");
-}
-
-TACSInput& TConversionJob::InsertStages(TACSFileIn& source) {
-  TACSInput* head = &source;
-  if (head->GetBitsPerSample() == 8) {
-    FSampleConverter.SetInput(head);
-    head = &FSampleConverter;
-  }
-  if (head->GetChannels() == 1) {
-    FMSConverter.SetInput(head);
-    head = &FMSConverter;
-  }
-  return *head;
+TACSInput& TConversionJob::InsertStages(TACSFileIn& source, const TACSOutput& sink) {
+  FCompletenessCheck.SetSource(&source);
+  const TPcmFormat offered = FCompletenessCheck.GetFormat();
+  return FStages.Build(FCompletenessCheck, offered, sink.AcceptedFormat(offered));
 }

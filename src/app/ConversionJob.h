@@ -14,7 +14,8 @@
 #include "app/DriverFormats.h"
 #include "app/Settings.h"
 #include "pipeline/ACS_Classes.h"
-#include "pipeline/ACS_Converters.h"
+#include "app/StageChain.h"
+#include "pipeline/CompletenessCheck.h"
 
 class TRowWait;
 struct TRowResult;
@@ -53,8 +54,7 @@ private:
   TACSFileIn& SourceInstance(const TSourceFormat& format);
   TACSFileOut& SinkInstance(const TSinkFormat& format);
   void CheckSource(TACSFileIn& source, const std::string& formatName) const;
-  static void RequireStagedFormat(const TPcmFormat& format);
-  TACSInput& InsertStages(TACSFileIn& source);
+  TACSInput& InsertStages(TACSFileIn& source, const TACSOutput& sink);
 
   TJobContext FContext;
   std::atomic<int32_t> FRow{0};
@@ -63,7 +63,7 @@ private:
   // Destroyed in reverse order: the sinks first (their workers may still read the stages and the
   // sources), then the stages, then the sources.
   std::map<std::string, std::unique_ptr<TACSFileIn>> FSources;
-  TSampleConverter FSampleConverter;
-  TMSConverter FMSConverter;
+  TCompletenessCheck FCompletenessCheck;
+  TStageChain FStages;
   std::map<std::string, std::unique_ptr<TACSFileOut>> FSinks;
 };

@@ -21,4 +21,12 @@ struct TConversionRow {
   // The folder the input was added from (its path below it is kept with "Keep the source folder
   // structure"); empty for a file named on its own.
   std::string SourceRoot;
+  // More texts that travel into the outputs. A field the file holds several times keeps all its
+  // values, joined with "; ".
+  std::string Composer;
+  std::string TotalTracks;
+  std::string TotalDiscs;
+  // Where the cover picture is read from when the row converts: the input itself when it holds
+  // one, else its folder's cover image; empty without either.
+  std::string CoverFile;
 };

@@ -1,5 +1,5 @@
-// FLAC input and output for the conversion driver: the compression level and verification from
-// the settings, no tags.
+// FLAC input and output for the conversion driver: the compression level, verification and sample
+// format from the settings, the row's texts as Vorbis comments and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -29,5 +29,8 @@ void WireFLAC(TFormatTable& table) {
         const TFLACSinkSettings settings = FLACSinkSettings(setup.Settings);
         flac.SetCompressionLevel(settings.CompressionLevel);
         flac.SetVerify(settings.Verify);
+        flac.SetComments(VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track));
+        flac.SetCover(SinkCover(setup.Row, setup.Settings));
+        flac.SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::FLACSampleFormat));
       });
 }

@@ -1,4 +1,4 @@
-// MP3 output for the conversion driver: the MP3 settings and seven tag texts.
+// MP3 output for the conversion driver: the MP3 settings, the row's tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -22,13 +22,17 @@ void WireLAME(TFormatTable& table) {
         sink.SetOriginal(settings.Original);
         sink.SetCopyright(settings.Copyright);
         sink.SetCRC(settings.CRC);
-        const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+        const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
         sink.SetId3TagTitle(tags.Title);
         sink.SetId3TagArtist(tags.Artist);
         sink.SetId3TagAlbum(tags.Album);
         sink.SetId3TagYear(tags.Year);
-        sink.SetId3TagTrack(tags.Track);
+        sink.SetId3TagTrack(NumberOfTotal(tags.Track, tags.TotalTracks));
         sink.SetId3TagComment(tags.Comment);
         sink.SetId3TagGenre(tags.Genre);
+        sink.SetId3TagAlbumArtist(tags.AlbumArtist);
+        sink.SetId3TagDisc(NumberOfTotal(tags.Disc, tags.TotalDiscs));
+        sink.SetId3TagComposer(tags.Composer);
+        sink.SetCover(SinkCover(setup.Row, setup.Settings));
       });
 }

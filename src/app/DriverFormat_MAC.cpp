@@ -1,5 +1,5 @@
 // Monkey's Audio input and output for the conversion driver: the level from the options and the
-// row's seven tag texts.
+// row's seven tag texts and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -19,7 +19,8 @@ void BindLibrary() {
 void ConfigureSink(TACSFileOut& sink, const TSinkSetup& setup) {
   auto& out = dynamic_cast<TMACOut&>(sink);
   out.SetCompressionLevel(APESinkCompressionLevel(setup.Settings));
-  const TSinkTags tags = SinkTags(setup.Row, setup.RowNumber);
+  out.SetSampleFormat(LosslessSampleFormat(setup.Settings, SettingNames::APESampleFormat));
+  const TSinkTags tags = SinkTags(setup.Settings, setup.Row, setup.RowNumber);
   out.SetId3TagTitle(tags.Title);
   out.SetId3TagArtist(tags.Artist);
   out.SetId3TagAlbum(tags.Album);
@@ -27,6 +28,7 @@ void ConfigureSink(TACSFileOut& sink, const TSinkSetup& setup) {
   out.SetId3TagTrack(tags.Track);
   out.SetId3TagComment(tags.Comment);
   out.SetId3TagGenre(tags.Genre);
+  out.SetCover(SinkCover(setup.Row, setup.Settings));
 }
 
 }  // namespace

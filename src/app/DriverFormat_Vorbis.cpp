@@ -1,5 +1,5 @@
-// OGG input and output for the conversion driver: the quality and bit-rate settings and six
-// Vorbis comments.
+// OGG input and output for the conversion driver: the quality and bit-rate settings, the row's
+// texts as Vorbis comments and its cover.
 
 #include "app/DriverFormats.h"
 #include "app/SinkSettings.h"
@@ -22,6 +22,11 @@ void WireVorbis(TFormatTable& table) {
         sink.SetDesiredNominalBitrate(static_cast<TVorbisBitRate>(settings.DesiredNominalBitrate));
         sink.SetDesiredMaximumBitrate(static_cast<TVorbisBitRate>(settings.DesiredMaximumBitrate));
         sink.SetMinimumBitrate(static_cast<TVorbisBitRate>(settings.MinimumBitrate));
-        sink.SetComments(VorbisComments(setup.Row));
+        std::vector<std::string> comments =
+            VorbisComments(setup.Row, SinkTags(setup.Settings, setup.Row, setup.RowNumber).Track);
+        if (const std::optional<TPicture> cover = SinkCover(setup.Row, setup.Settings)) {
+          comments.push_back(VorbisPictureComment(*cover));
+        }
+        sink.SetComments(comments);
       });
 }

@@ -6,6 +6,7 @@
 
 #include "app/Settings.h"
 #include "platform/TextUtils.h"
+#include "tags/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -249,6 +250,15 @@ std::string CleanNameComponent(const std::string& name, size_t maxBytes) {
   return text.empty() ? "_" : text;
 }
 
+int32_t TrackNumberFor(const TSettings& settings, const TConversionRow& row, int32_t rowNumber) {
+  int32_t own = 0;
+  if (settings.Integer(SettingNames::TrackNumberFrom) == 1 &&
+      ParseInteger(TrimBlanks(row.SourceTrack.substr(0, row.SourceTrack.find('/'))), own) && own > 0) {
+    return own;
+  }
+  return rowNumber;
+}
+
 std::string OutputPathFor(const TSettings& settings, const TConversionRow& row, int32_t rowNumber,
                           const std::string& folder, const std::string& formatName) {
   std::string pattern = settings.Text(SettingNames::OutputPattern);
@@ -260,5 +270,5 @@ std::string OutputPathFor(const TSettings& settings, const TConversionRow& row, 
   }
   const bool lower = settings.Integer(SettingNames::ExtensionCase) == 1;
   const std::string extension = lower ? ToLowerAscii(formatName) : formatName;
-  return folder + "/" + ExpandOutputPattern(pattern, NameFieldsOf(row, rowNumber), extension);
+  return folder + "/" + ExpandOutputPattern(pattern, NameFieldsOf(row, TrackNumberFor(settings, row, rowNumber)), extension);
 }

@@ -27,6 +27,12 @@ struct TNameFields {
 
 TNameFields NameFieldsOf(const TConversionRow& row, int32_t trackNumber);
 
+class TSettings;
+
+// The row's track number by the "Track number from" setting: its position in the list, or the
+// number before any "/" of the file's own track text when it has a positive one.
+int32_t TrackNumberFor(const TSettings& settings, const TConversionRow& row, int32_t rowNumber);
+
 // The fields a pattern may hold, "<Track Number>" to "<Source Folder>", in the order menus show them.
 std::vector<std::string> OutputPatternFields();
 
@@ -47,8 +53,6 @@ std::string CleanNameComponent(const std::string& name, size_t maxBytes = 255);
 
 // The longest file or folder name the output side writes, in bytes.
 inline constexpr size_t MaxNameBytes = 255;
-
-class TSettings;
 
 // The output path the settings give a row: `folder` + "/" + the OutputPattern (or the pattern of
 // OutputFileNameFormat when it is empty), under the row's source folder when KeepFolders is on

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tags/CoverArt.h"
 #include "tags/SongInformation.h"
 
 std::string FormatDuration(double seconds) {
@@ -24,5 +25,11 @@ TConversionRow ReadConversionRow(const std::string& fileName) {
   row.Comment = info.Comment;
   row.SourceTrack = info.Track;
   row.Duration = FormatDuration(info.StreamInfo.Duration);
+  row.AlbumArtist = info.AlbumArtist;
+  row.Disc = info.Disc;
+  row.Composer = info.Composer;
+  row.TotalTracks = info.TotalTracks;
+  row.TotalDiscs = info.TotalDiscs;
+  row.CoverFile = info.Cover.empty() ? FolderCoverFile(fileName) : fileName;
   return row;
 }

@@ -15,6 +15,7 @@ const std::vector<std::string> Mp3Bitrates = {"8",  "16",  "24",  "32",  "40",  
                                               "96", "112", "128", "144", "160", "192", "224", "256", "320"};
 const std::vector<std::string> QualityLevels = {"Level 0", "Level 1", "Level 2", "Level 3", "Level 4",
                                                 "Level 5", "Level 6", "Level 7", "Level 8", "Level 9"};
+const std::vector<std::string> LosslessSampleFormats = {"As the input", "16-bit/44.1 kHz"};
 const std::vector<std::string> OggBitrates = {"AutoSelect", "45",  "48",  "56",  "64",  "80",  "96",  "112",
                                               "128",        "144", "160", "192", "224", "256", "320", "499"};
 
@@ -51,7 +52,10 @@ std::vector<TSettingDef> MakeDefinitions() {
       {SavePlayList, skChoicePosition, {"None", "M3U", "PLS"}, "0"},
       {FLACCompressionLevel, skRange, {}, "5", 0, 8},
       {FLACVerify, skBoolean, {}, "0"},
-      {WAVSampleFormat, skChoicePosition, {"As the input", "16-bit"}, "0"},
+      // A lossless output keeps the input's format, or is a CD-compatible copy.
+      {WAVSampleFormat, skChoicePosition, LosslessSampleFormats, "0"},
+      {FLACSampleFormat, skChoicePosition, LosslessSampleFormats, "0"},
+      {APESampleFormat, skChoicePosition, LosslessSampleFormats, "0"},
       // What an output does when a file has its name already: take a free name, leave that
       // file (the row is skipped), or replace it once the new file is finished.
       {ExistingFiles, skChoiceText, {"Rename", "Skip", "Overwrite"}, "Rename"},
@@ -59,6 +63,11 @@ std::vector<TSettingDef> MakeDefinitions() {
       {ExtensionCase, skChoiceText, {"Upper case", "Lower case"}, "Upper case"},
       {KeepFolders, skBoolean, {}, "0"},
       {PlaylistPaths, skChoiceText, {"Relative", "Absolute"}, "Relative"},
+      // The track number the outputs' tags and names carry: the row's place in the list, or the
+      // number the file's own tag gives (the place for a file without one).
+      {TrackNumberFrom, skChoiceText, {"List position", "File's tag"}, "List position"},
+      // A file without a picture of its own takes its folder's cover.jpg, folder.jpg or front.jpg.
+      {FolderCover, skBoolean, {}, "1"},
       // Rows converted at once: by default one per core the machine has online.
       {Jobs, skRange, {}, std::to_string(std::clamp<long>(::sysconf(_SC_NPROCESSORS_ONLN), 1, MaxJobs)), 1, MaxJobs},
       window(Language, skText, "ENG"),

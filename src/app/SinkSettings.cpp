@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 
+#include "app/OutputPattern.h"
+#include "tags/CoverArt.h"
+
 namespace sn = SettingNames;
 
 namespace {
@@ -52,6 +55,10 @@ TFLACSinkSettings FLACSinkSettings(const TSettings& settings) {
   return {settings.Integer(sn::FLACCompressionLevel), settings.Boolean(sn::FLACVerify)};
 }
 
+TOutputSampleFormat LosslessSampleFormat(const TSettings& settings, const std::string& name) {
+  return IndexOrDefault(settings, name.c_str()) == 1 ? TOutputSampleFormat::osfCompactDisc : TOutputSampleFormat::osfAsInput;
+}
+
 int32_t APESinkCompressionLevel(const TSettings& settings) {
   return IndexOrDefault(settings, sn::APECompressionLevel) * 1000 + 1000;
 }
@@ -65,10 +72,71 @@ std::string WMASinkProfileFile(const TSettings& settings, const std::string& app
 }
 
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber) {
-  return {row.Title, row.Artist, row.Album, row.Year, std::to_string(rowNumber), row.Comment, row.Genre};
+  return {row.Title,       row.Artist, row.Album,       row.Year,       std::to_string(rowNumber),
+          row.Comment,     row.Genre,  row.AlbumArtist, row.Disc,       row.TotalTracks,
+          row.TotalDiscs,  row.Composer};
 }
 
-std::vector<std::string> VorbisComments(const TConversionRow& row) {
-  return {"TITLE=" + row.Title,     "ARTIST=" + row.Artist,   "ALBUM=" + row.Album,
-          "DATE=" + row.Year,       "COMMENT=" + row.Comment, "GENRE=" + row.Genre};
+TSinkTags SinkTags(const TSettings& settings, const TConversionRow& row, int32_t rowNumber) {
+  return SinkTags(row, TrackNumberFor(settings, row, rowNumber));
+}
+
+std::string NumberOfTotal(const std::string& number, const std::string& total) {
+  return number.empty() || total.empty() ? number : number + "/" + total;
+}
+
+std::vector<std::string> SplitValues(const std::string& text) {
+  constexpr std::string_view Separator = "; ";
+  std::vector<std::string> values;
+  size_t start = 0;
+  for (size_t found = text.find(Separator); found != std::string::npos; found = text.find(Separator, start)) {
+    values.push_back(text.substr(start, found - start));
+    start = found + Separator.size();
+  }
+  values.push_back(text.substr(start));
+  return values;
+}
+
+std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track) {
+  std::vector<std::string> comments;
+  // Lists of names go back as one comment per value, free texts whole.
+  const auto add = [&comments](const char* key, const std::string& text, bool names) {
+    for (const std::string& value : names ? SplitValues(text) : std::vector<std::string>{text}) {
+      comments.push_back(key + value);
+    }
+  };
+  const auto addIfAny = [&add](const char* key, const std::string& text, bool names) {
+    if (!text.empty()) {
+      add(key, text, names);
+    }
+  };
+  add("TITLE=", row.Title, false);
+  add("ARTIST=", row.Artist, true);
+  add("ALBUM=", row.Album, false);
+  add("DATE=", row.Year, false);
+  add("COMMENT=", row.Comment, false);
+  add("GENRE=", row.Genre, true);
+  addIfAny("TRACKNUMBER=", track, false);
+  addIfAny("ALBUMARTIST=", row.AlbumArtist, true);
+  addIfAny("DISCNUMBER=", row.Disc, false);
+  addIfAny("TOTALTRACKS=", row.TotalTracks, false);
+  addIfAny("TOTALDISCS=", row.TotalDiscs, false);
+  addIfAny("COMPOSER=", row.Composer, true);
+  return comments;
+}
+
+std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& settings) {
+  if (row.CoverFile.empty() || (row.CoverFile != row.FileName && !settings.Boolean(sn::FolderCover))) {
+    return std::nullopt;
+  }
+  std::optional<TPicture> cover = ReadCoverFrom(row.CoverFile).Picture;
+  // Whatever its type in the source, the row's one picture is the output's front cover.
+  if (cover) {
+    cover->Type = ptFrontCover;
+  }
+  return cover;
+}
+
+std::string VorbisPictureComment(const TPicture& picture) {
+  return "METADATA_BLOCK_PICTURE=" + Base64Encode(FLACPictureBlock(picture));
 }

@@ -7,11 +7,14 @@
 // position outside its list.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConversionRow.h"
 #include "app/Settings.h"
+#include "tags/Picture.h"
+#include "pipeline/OutputSampleFormat.h"
 
 struct TMP3SinkSettings {
   int32_t BitRate = 0;     // index: 0..17 for 8 .. 320 kbit/s
@@ -43,6 +46,10 @@ struct TFLACSinkSettings {
 };
 TFLACSinkSettings FLACSinkSettings(const TSettings& settings);
 
+// The output sample format a lossless format's setting (WAVSampleFormat, FLACSampleFormat,
+// APESampleFormat) chooses.
+TOutputSampleFormat LosslessSampleFormat(const TSettings& settings, const std::string& name);
+
 // 1000 FAST, 2000 NORMAL, 3000 HIGH, 4000 EXTRA HIGH.
 int32_t APESinkCompressionLevel(const TSettings& settings);
 
@@ -52,8 +59,26 @@ std::string WMASinkProfileFile(const TSettings& settings, const std::string& app
 // The row's texts for the sinks that write tags; Track is the row number in decimal.
 struct TSinkTags {
   std::string Title, Artist, Album, Year, Track, Comment, Genre;
+  std::string AlbumArtist, Disc, TotalTracks, TotalDiscs, Composer;
 };
 TSinkTags SinkTags(const TConversionRow& row, int32_t rowNumber);
+// The same with Track by the "Track number from" setting (TrackNumberFor).
+TSinkTags SinkTags(const TSettings& settings, const TConversionRow& row, int32_t rowNumber);
 
-// "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order.
-std::vector<std::string> VorbisComments(const TConversionRow& row);
+// "n" or "n/total" as ID3v2's TRCK and TPOS and APEv2's Track and Disc write a number.
+std::string NumberOfTotal(const std::string& number, const std::string& total);
+
+// The values of a field that holds several joined with "; " (a name list such as the artists).
+std::vector<std::string> SplitValues(const std::string& text);
+
+// "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order,
+// then "TRACKNUMBER=" (the given track), "ALBUMARTIST=", "DISCNUMBER=", "TOTALTRACKS=",
+// "TOTALDISCS=", "COMPOSER=" where they are not empty. Artists, genres and composers give one
+// comment per value.
+std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track = {});
+// The row's cover for the sinks that hold pictures, read now from where the row says; a folder's
+// image only while FolderCover is on. None without one.
+std::optional<TPicture> SinkCover(const TConversionRow& row, const TSettings& settings);
+
+// The METADATA_BLOCK_PICTURE comment of Ogg files.
+std::string VorbisPictureComment(const TPicture& picture);

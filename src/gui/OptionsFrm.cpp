@@ -253,6 +253,7 @@ void TOptionsFrm::BuildCommonPage() {
   cmbRipFormat = AddCombo(grid, 0, "cmbRipFormat", "Label1", "Convert to Format", RipToFormat, false);
   CheckBox1 = AddCheck(grid, 1, "CheckBox1", "Inform when convert process complete", InformWhenDone);
   cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", Language, false);
+  spnJobs = AddSpin(grid, 3, "spnJobs", "Label27", "Simultaneous conversions", Jobs);
   page->layout()->addWidget(group);
   AddStretch(page);
   connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] {
@@ -319,6 +320,8 @@ void TOptionsFrm::BuildApePage() {
   auto* grid = new QGridLayout(group);
   cmbCompressionLevel = AddCombo(grid, 0, "cmbCompressionLevel", "Label16", "Compression level",
                                  SettingNames::APECompressionLevel, false);
+  cmbApeSampleFormat =
+      AddCombo(grid, 1, "cmbApeSampleFormat", "Label26", "Sample format", SettingNames::APESampleFormat, false);
   page->layout()->addWidget(group);
   AddStretch(page);
 }
@@ -340,6 +343,7 @@ void TOptionsFrm::BuildFlacPage() {
   SpinEdit2 = AddSpin(grid, 0, "SpinEdit2", "Label21", "Compression level (0 = fastest, 8 = smallest files)",
                       FLACCompressionLevel);
   chkVerify = AddCheck(grid, 1, "chkVerify", "Verify the encoded audio while writing", FLACVerify);
+  cmbFlacSampleFormat = AddCombo(grid, 2, "cmbFlacSampleFormat", "Label25", "Sample format", FLACSampleFormat, false);
   page->layout()->addWidget(group);
   AddStretch(page);
 }
@@ -390,6 +394,10 @@ void TOptionsFrm::BuildFilePage() {
       AddCombo(grid, 7, "cmbPlaylistPaths", "Label24", "Play list paths", SettingNames::PlaylistPaths, false);
   cmbExistingFiles =
       AddCombo(grid, 8, "cmbExistingFiles", "Label23", "Existing files", SettingNames::ExistingFiles, false);
+  cmbTrackNumberFrom =
+      AddCombo(grid, 9, "cmbTrackNumberFrom", "Label25", "Track number from", SettingNames::TrackNumberFrom, false);
+  chkFolderCover = AddCheck(grid, 10, "chkFolderCover", "Take the folder's cover image for files without one",
+                            SettingNames::FolderCover);
   grid->setColumnStretch(1, 1);
   page->layout()->addWidget(group);
   AddStretch(page);

@@ -61,6 +61,7 @@ public:
   QComboBox* cmbRipFormat = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QComboBox* cmbLanguage = nullptr;
+  QSpinBox* spnJobs = nullptr;  // rows converted at once
   QComboBox* cmbSampleRate = nullptr;
   QComboBox* cmbMode = nullptr;
   QCheckBox* chkUseVBR = nullptr;
@@ -83,6 +84,8 @@ public:
   QSpinBox* SpinEdit2 = nullptr;  // FLAC compression level
   QCheckBox* chkVerify = nullptr;
   QComboBox* cmbSampleFormat = nullptr;  // WAV
+  QComboBox* cmbFlacSampleFormat = nullptr;
+  QComboBox* cmbApeSampleFormat = nullptr;
   QLineEdit* Edit1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
   QComboBox* ComboBox2 = nullptr;
@@ -91,12 +94,14 @@ public:
   QLabel* Label8 = nullptr;
   QComboBox* cmbExtensionCase = nullptr;
   QCheckBox* chkKeepFolders = nullptr;
+  QCheckBox* chkFolderCover = nullptr;
   QComboBox* cmbPlayList = nullptr;
   QComboBox* cmbPlaylistPaths = nullptr;
   QPushButton* btnOK = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnApply = nullptr;
   QComboBox* cmbExistingFiles = nullptr;
+  QComboBox* cmbTrackNumberFrom = nullptr;
 
 protected:
   void showEvent(QShowEvent* event) override;

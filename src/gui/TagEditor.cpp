@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QToolButton>
 
+#include "tags/CoverArt.h"
 #include "tags/ID3v1.h"
 
 namespace {
@@ -26,6 +28,8 @@ QLineEdit* NamedEdit(const char* name, QWidget* parent) {
 }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr int CoverSide = 64;
 
 bool IsEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
 
@@ -65,6 +69,13 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("MP3/OGG/APE 
   grid->addWidget(NamedLabel("Label6", "Genre", this), 2, 2);
   grid->addWidget(ComboBox5, 2, 3);
   grid->addWidget(SpeedButton2, 2, 4);
+  // Left unnamed: it has no caption, so the language files and their loader pass it by.
+  imgCover = new QLabel(this);
+  imgCover->setFixedSize(CoverSide, CoverSide);
+  imgCover->setAlignment(Qt::AlignCenter);
+  imgCover->hide();
+  grid->addWidget(imgCover, 0, 5, 3, 1);
+
   grid->setColumnStretch(1, 3);
   grid->setColumnStretch(3, 2);
 
@@ -86,7 +97,20 @@ void TTagEditor::ShowRow(const TConversionRow& row) {
   Edit6->setText(Q(row.Comment));
   // A genre that is none of the table's names shows no genre.
   ComboBox5->setCurrentIndex(row.Genre.empty() ? -1 : ComboBox5->findText(Q(row.Genre), Qt::MatchExactly));
+  ShowCover(row.CoverFile);
   FChanged = false;
+}
+
+void TTagEditor::ShowCover(const std::string& coverFile) {
+  QPixmap image;
+  if (!coverFile.empty()) {
+    if (const std::optional<TPicture> cover = ReadCoverFrom(coverFile).Picture) {
+      image.loadFromData(cover->Data.data(), static_cast<uint>(cover->Data.size()));
+    }
+  }
+  imgCover->setPixmap(image.isNull() ? QPixmap()
+                                     : image.scaled(CoverSide, CoverSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  imgCover->setVisible(!image.isNull());
 }
 
 void TTagEditor::Clear() { ShowRow(TConversionRow()); }

@@ -3,13 +3,15 @@
 // The main window's tag editor: title, artist, album, year, comment and genre of one row, and
 // "+". Enter in any field asks for the same as "+"; Escape puts back the row's own values. The
 // editor knows whether the user changed it since it last showed or saved a row, so the window
-// can keep an edit when the user moves on to another row.
+// can keep an edit when the user moves on to another row. A small picture beside the fields shows
+// the row's cover, read when the row is shown.
 
 #include <QGroupBox>
 
 #include "app/ConversionRow.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QToolButton;
 
@@ -36,6 +38,7 @@ public:
   QLineEdit* Edit6 = nullptr;  // comment
   QComboBox* ComboBox5 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
+  QLabel* imgCover = nullptr;  // empty and hidden while the row has no cover
 
 signals:
   // "+", or Enter in a field.
@@ -45,6 +48,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  void ShowCover(const std::string& coverFile);
+
   TConversionRow FShown;
   bool FChanged = false;
 };

@@ -14,7 +14,10 @@ constexpr int64_t FooterBytes = 32;
 constexpr int64_t Id3v1Bytes = 128;
 constexpr uint32_t FlagHasHeader = 1u << 31;
 constexpr uint32_t FlagIsHeader = 1u << 29;
-constexpr uint32_t MaxTagBytes = 16u << 20;
+// Room for a 16 MiB cover picture and the texts beside it.
+constexpr uint32_t MaxTagBytes = 17u << 20;
+// Bits 1 and 2 of an item's flags give its kind; 1 is binary.
+constexpr uint32_t FlagBinary = 1u << 1;
 
 uint32_t Le32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -163,7 +166,8 @@ int WriteApeTag(const std::string& fileName, const std::vector<TApeTagItem>& ite
   std::vector<TRawItem> kept;
   for (const TApeTagItem& item : items) {
     if (!item.Value.empty()) {
-      kept.push_back({item.Key, std::vector<uint8_t>(item.Value.begin(), item.Value.end()), 0});
+      kept.push_back({item.Key, std::vector<uint8_t>(item.Value.begin(), item.Value.end()),
+                      item.Binary ? FlagBinary : 0});
     }
   }
   if (merge) {

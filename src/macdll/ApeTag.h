@@ -10,7 +10,8 @@
 
 struct TApeTagItem {
   std::string Key;
-  std::string Value;  // UTF-8 text
+  std::string Value;  // UTF-8 text, or any bytes for a binary item
+  bool Binary = false;
 };
 
 // Replaces the file's APE tag by one holding `items` (empty values are left out). With `merge`, the

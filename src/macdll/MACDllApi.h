@@ -111,6 +111,9 @@ int ShowFileInfoDialog(const char* fileName, void* window);
 int TagFileSimple(const char* fileName, const char* artist, const char* album, const char* title,
                   const char* comment, const char* genre, const char* year, const char* track, int clearFirst,
                   int useOldID3);
+// Adds (or replaces) the "Cover Art (Front)" item of the file's APE tag, keeping its other items:
+// `pictureName`, a zero byte, then `size` bytes of the image.
+int TagFileCover(const char* fileName, const char* pictureName, const unsigned char* data, int size);
 int VerifyFile(const char* fileName, int* percentDone, TMACProgressCallback callback, int* killFlag);
 int c_APECompress_AddData(APE_COMPRESS_HANDLE handle, unsigned char* data, int bytes);
 APE_COMPRESS_HANDLE c_APECompress_Create(int* errorCode);

@@ -114,6 +114,16 @@ MACDLL_EXPORT int TagFileSimple(const char* fileName, const char* artist, const 
   return WriteApeTag(fileName, items, clearFirst == 0);
 }
 
+MACDLL_EXPORT int TagFileCover(const char* fileName, const char* pictureName, const unsigned char* data, int size) {
+  if (fileName == nullptr || data == nullptr || size <= 0) {
+    return MAC_ERROR_INVALID_FUNCTION_PARAMETER;
+  }
+  std::string value = Text(pictureName);
+  value.push_back('\0');
+  value.append(reinterpret_cast<const char*>(data), static_cast<size_t>(size));
+  return WriteApeTag(fileName, {{"Cover Art (Front)", value, true}}, true);
+}
+
 MACDLL_EXPORT int RemoveTag(const char* fileName) {
   return fileName != nullptr ? RemoveApeTag(fileName) : MAC_ERROR_INVALID_FUNCTION_PARAMETER;
 }

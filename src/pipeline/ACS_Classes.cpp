@@ -159,6 +159,7 @@ void TACSFileIn::Init() {
   FBufStart = 1;
   FBufEnd = 0;
   FPosition = 0;
+  FReadFault.clear();
 }
 
 void TACSFileIn::Flush() {

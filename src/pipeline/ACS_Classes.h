@@ -111,8 +111,20 @@ public:
   void SetEndSample(int64_t value) { FEndSample = value; }
 
   bool Valid() const { return FValid; }
+  // What made the last OpenFile find the file not Valid, in a few words ("12 bits per sample");
+  // empty when the source does not say.
+  virtual std::string InvalidReason() const { return {}; }
   int32_t OpenCount() const { return FOpenCount; }
   int64_t TotalSamples() const { return FTotalSamples; }
+
+  // What the stream promised for this run, read after Init: the PCM bytes it announces (by
+  // default Size), and how far short of them a whole run may end (a lossy stream's padding); -1
+  // when the stream announces no length it keeps to.
+  virtual int64_t AnnouncedSize() { return Size(); }
+  virtual int64_t SizeSlack() { return 0; }
+  // What went wrong while the source delivered that it could step over (damaged frames, a stream
+  // cut short), in a few words; empty while nothing did. Init clears it.
+  const std::string& ReadFault() const { return FReadFault; }
 
 protected:
   std::string FFileName;
@@ -125,6 +137,7 @@ protected:
   int64_t FStartSample = 0;
   int64_t FEndSample = -1;
   int64_t FTotalSamples = 0;
+  std::string FReadFault;
 
   // A cached format value, read inside an OpenFile/CloseFile pair when the source is seekable,
   // so a caller may ask before Init and an open run's file stays open.

@@ -18,11 +18,20 @@ constexpr TGuid HeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 
 constexpr TGuid ContentDescriptionObject = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                             0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
 constexpr TGuid FilePropertiesObject = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr TGuid HeaderExtensionObject = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                                         0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr TGuid HeaderExtensionReserved = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
+                                           0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr TGuid MetadataLibraryObject = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                                         0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+constexpr size_t HeaderExtensionFixedSize = 46;  // object header, reserved GUID and word, data size
+constexpr uint16_t BinaryAttribute = 1;
 
 constexpr size_t ObjectHeaderSize = 24;          // GUID and 64-bit size
 constexpr size_t HeaderObjectFixedSize = 30;     // plus object count and two reserved bytes
 constexpr size_t FileSizeOffset = 40;            // in the file-properties object, after the file ID
-constexpr int64_t MaxHeaderSize = 16 * 1024 * 1024;
+// Room for a 16 MiB picture and what the muxer writes.
+constexpr int64_t MaxHeaderSize = 20 * 1024 * 1024;
 
 uint64_t Le64(const uint8_t* p) {
   uint64_t value = 0;
@@ -68,6 +77,45 @@ std::vector<uint8_t> BuildObject(const TAsfContentDescription& description) {
   return object;
 }
 
+// A metadata library holding the one "WM/Picture" attribute.
+std::vector<uint8_t> PictureLibrary(const std::vector<uint8_t>& picture) {
+  std::vector<uint8_t> object(MetadataLibraryObject.begin(), MetadataLibraryObject.end());
+  AppendLe(object, 0, 8);
+  AppendLe(object, 1, 2);
+  const std::u16string name = u"WM/Picture";
+  AppendLe(object, 0, 2);  // language list index
+  AppendLe(object, 0, 2);  // stream number: the file
+  AppendLe(object, (name.size() + 1) * 2, 2);
+  AppendLe(object, BinaryAttribute, 2);
+  AppendLe(object, picture.size(), 4);
+  for (char16_t unit : name) {
+    AppendLe(object, unit, 2);
+  }
+  AppendLe(object, 0, 2);
+  object.insert(object.end(), picture.begin(), picture.end());
+  PutLe(object.data() + 16, object.size(), 8);
+  return object;
+}
+
+// The header extension with the picture's library after its own objects; a new one for `nullptr`.
+std::vector<uint8_t> ExtensionWithPicture(const uint8_t* extension, size_t size, const std::vector<uint8_t>& picture) {
+  std::vector<uint8_t> object;
+  if (extension != nullptr) {
+    object.assign(extension, extension + size);
+  } else {
+    object.assign(HeaderExtensionObject.begin(), HeaderExtensionObject.end());
+    AppendLe(object, 0, 8);
+    object.insert(object.end(), HeaderExtensionReserved.begin(), HeaderExtensionReserved.end());
+    AppendLe(object, 6, 2);
+    AppendLe(object, 0, 4);
+  }
+  const std::vector<uint8_t> library = PictureLibrary(picture);
+  object.insert(object.end(), library.begin(), library.end());
+  PutLe(object.data() + 16, object.size(), 8);
+  PutLe(object.data() + 42, object.size() - HeaderExtensionFixedSize, 4);
+  return object;
+}
+
 // The new header: the old one with the content-description object replaced (or added after the
 // file-properties object), and the sizes made true.
 bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfContentDescription& description,
@@ -76,6 +124,7 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
   std::vector<uint8_t> rebuilt(header.begin(), header.begin() + HeaderObjectFixedSize);
   uint32_t count = 0;
   bool placed = false;
+  bool extended = description.Picture.empty();
   size_t filePropertiesAt = 0;
   size_t at = HeaderObjectFixedSize;
   while (at < header.size()) {
@@ -94,6 +143,12 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
         ++count;
         placed = true;
       }
+    } else if (IsGuid(header.data() + at, HeaderExtensionObject) && !description.Picture.empty() && !extended &&
+               size >= HeaderExtensionFixedSize) {
+      const std::vector<uint8_t> extension = ExtensionWithPicture(header.data() + at, size, description.Picture);
+      rebuilt.insert(rebuilt.end(), extension.begin(), extension.end());
+      ++count;
+      extended = true;
     } else {
       if (IsGuid(header.data() + at, FilePropertiesObject) && size >= FileSizeOffset + 8) {
         filePropertiesAt = rebuilt.size();
@@ -112,6 +167,11 @@ bool RebuildHeader(std::vector<uint8_t>& header, int64_t fileSize, const TAsfCon
   if (!placed || filePropertiesAt == 0) {
     error = "no file-properties object";
     return false;
+  }
+  if (!extended) {
+    const std::vector<uint8_t> extension = ExtensionWithPicture(nullptr, 0, description.Picture);
+    rebuilt.insert(rebuilt.end(), extension.begin(), extension.end());
+    ++count;
   }
   PutLe(rebuilt.data() + 16, rebuilt.size(), 8);
   PutLe(rebuilt.data() + 24, count, 4);

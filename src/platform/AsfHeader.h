@@ -1,10 +1,12 @@
 #pragma once
 
 // Rewrites the content-description object of a finished ASF file: title, author, copyright,
-// description and rating. FFmpeg's ASF muxer cannot store a description there, so the writer
-// layer gives these five to this step instead.
+// description and rating; and adds a "WM/Picture" attribute to the metadata library of its header
+// extension. FFmpeg's ASF muxer can store neither, so the writer layer gives them to this step.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct TAsfContentDescription {
   std::u16string Title;
@@ -12,8 +14,12 @@ struct TAsfContentDescription {
   std::u16string Copyright;
   std::u16string Description;
   std::u16string Rating;
+  std::vector<uint8_t> Picture;  // the whole "WM/Picture" value; empty for none
 
-  bool Empty() const { return Title.empty() && Author.empty() && Copyright.empty() && Description.empty() && Rating.empty(); }
+  bool Empty() const {
+    return Title.empty() && Author.empty() && Copyright.empty() && Description.empty() && Rating.empty() &&
+           Picture.empty();
+  }
 };
 
 // Replaces (or adds) the object and keeps the header's and the file's sizes true. The file is

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/SmallFile.h"
 #include "platform/TextUtils.h"
 
 namespace {
@@ -64,15 +65,16 @@ bool WriteFile(const std::string& fileName, const std::string& text) {
 
 TIniDocument TIniDocument::Load(const std::string& fileName) {
   TIniDocument document;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
-    std::error_code ignored;
-    document.FUnreadable = std::filesystem::exists(fileName, ignored);
+  const TSmallFile file = ReadSmallFile(fileName);
+  if (file.Outcome != sfRead) {
+    document.FUnreadable = file.Outcome == sfRefused;
     return document;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  const std::string text = buffer.str();
+  return Parse(file.Text);
+}
+
+TIniDocument TIniDocument::Parse(const std::string& text) {
+  TIniDocument document;
   if (text.find('\n') != std::string::npos && text.find("\r\n") == std::string::npos) {
     document.FLineEnd = "\n";
   }

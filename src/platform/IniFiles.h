@@ -17,6 +17,8 @@ public:
 
   // A missing or unreadable file gives an empty document.
   static TIniDocument Load(const std::string& fileName);
+  // The lines of a file's text; its line ends are kept for Text.
+  static TIniDocument Parse(const std::string& text);
   // False when the file cannot be written, is read-only, or exists but could not be read.
   bool Save(const std::string& fileName) const;
 

@@ -114,6 +114,9 @@ bool TMediaDecoder::OpenMpegAudio(uint16_t channels, uint32_t sampleRate) {
 
 bool TMediaDecoder::Send(const AVPacket* packet) {
   const int sent = avcodec_send_packet(FCodec.get(), packet);
+  if (sent == AVERROR_INVALIDDATA) {
+    ++FDamagedPackets;
+  }
   return sent >= 0 || sent == AVERROR_INVALIDDATA || sent == AVERROR_EOF;
 }
 
@@ -133,6 +136,7 @@ bool TMediaDecoder::Receive(bool& wantsInput) {
       return true;
     }
     if (received == AVERROR_INVALIDDATA) {
+      ++FDamagedPackets;
       continue;
     }
     if (received < 0) {

@@ -56,6 +56,8 @@ public:
   // No more bytes will come: decodes what the parser and the decoder still hold.
   void FeedEnd();
   bool DecodedAny() const { return FDecodedAny; }
+  // Packets and frames the decoder refused as damaged and stepped over.
+  int32_t DamagedPackets() const { return FDamagedPackets; }
 
   size_t PendingBytes() const { return FPending.size() - FPendingStart; }
   // Moves pending PCM into `out`; returns the bytes moved.
@@ -98,4 +100,5 @@ private:
   size_t FPendingStart = 0;
   bool FEnded = false;
   bool FDecodedAny = false;
+  int32_t FDamagedPackets = 0;
 };

@@ -102,6 +102,8 @@ struct TMediaStream::TImpl {
   int64_t Duration = 0;
   int64_t TotalFrames = 0;
   bool LengthExact = false;  // the container states the playing length to the sample
+  bool LengthStated = false;
+  bool ContainerDamaged = false;
   std::string Problem;
   int64_t SkipFrames = 0;     // frames still to drop after a reposition
   int64_t FramesDelivered = 0;
@@ -125,6 +127,7 @@ void TMediaStream::TImpl::Close() {
   SkipFrames = 0;
   FramesDelivered = 0;
   InputEnded = false;
+  ContainerDamaged = false;
 }
 
 TMediaResult TMediaStream::TImpl::Open(const std::string& fileName, TMediaOutput output) {
@@ -201,6 +204,7 @@ void TMediaStream::TImpl::MeasureLength(const AVStream& stream) {
   }
   const int64_t rate = WaveFormat.SamplesPerSec;
   TotalFrames = av_rescale(Duration, rate, TicksPerSecond);
+  LengthStated = Duration > 0 && Format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
   // An MP4 file's sample tables and edit list give its exact length, encoder delay and padding
   // left out; FFmpeg trims the delay itself, the padding at the end is trimmed here.
   LengthExact = Output == moNative && stream.duration != AV_NOPTS_VALUE && stream.duration > 0 &&
@@ -217,6 +221,7 @@ TMediaResult TMediaStream::TImpl::ReadPacket() {
   for (;;) {
     const int read = av_read_frame(Format.get(), Packet.get());
     if (read == AVERROR_EOF || read == AVERROR_INVALIDDATA) {
+      ContainerDamaged = read == AVERROR_INVALIDDATA;
       InputEnded = true;
       return Decoder->Send(nullptr) ? MR_OK : MR_E_DECODE_FAILED;
     }
@@ -296,6 +301,22 @@ TMediaResult TMediaStream::GetDuration(int64_t& duration) const {
 int64_t TMediaStream::TotalFrames() const { return FImpl->Opened() ? FImpl->TotalFrames : 0; }
 
 bool TMediaStream::LengthExact() const { return FImpl->Opened() && FImpl->LengthExact; }
+
+bool TMediaStream::LengthStated() const { return FImpl->Opened() && FImpl->LengthStated; }
+
+std::string TMediaStream::ReadFault() const {
+  if (!FImpl->Opened()) {
+    return {};
+  }
+  if (FImpl->ContainerDamaged) {
+    return "the file's container is damaged";
+  }
+  const int32_t damaged = FImpl->Decoder->DamagedPackets();
+  if (damaged > 0) {
+    return std::to_string(damaged) + (damaged == 1 ? " damaged packet" : " damaged packets") + " stepped over";
+  }
+  return {};
+}
 
 TMediaResult TMediaStream::Update(std::span<uint8_t> buffer, int32_t& filled, int64_t& startTime, int64_t& endTime) {
   filled = 0;

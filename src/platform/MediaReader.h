@@ -68,6 +68,12 @@ public:
   // The playing length in frames: exact when LengthExact, otherwise the container's estimate.
   int64_t TotalFrames() const;
   bool LengthExact() const;
+  // True when the file states its playing length (a frame count, the container's duration) rather
+  // than leaving it to be estimated from the bit rate.
+  bool LengthStated() const;
+  // What was stepped over while decoding (a damaged container, damaged packets); empty when
+  // nothing was.
+  std::string ReadFault() const;
   // Decodes whole frames into the buffer until it is full or the stream ends. `filled` is the
   // bytes written, `startTime` and `endTime` the times of its first and after its last frame.
   // MS_S_ENDOFSTREAM when nothing was left to decode.

@@ -91,6 +91,17 @@ void Interleave(const TSampleLayout& layout, const AVFrame& frame, uint8_t* out,
   }
 }
 
+// Planes of samples that need no conversion, woven into frames.
+template <size_t Bytes>
+void InterleavePlanes(const AVFrame& frame, int channels, uint8_t* out) {
+  for (size_t i = 0; i < static_cast<size_t>(frame.nb_samples); ++i) {
+    for (int k = 0; k < channels; ++k) {
+      std::memcpy(out, frame.extended_data[k] + i * Bytes, Bytes);
+      out += Bytes;
+    }
+  }
+}
+
 template <typename T>
 void WriteLe(T value, uint8_t* out) {
   std::memcpy(out, &value, sizeof(T));
@@ -130,9 +141,22 @@ void AppendSamples(const TSampleLayout& layout, const AVFrame& frame, std::vecto
   uint8_t* target = out.data() + start;
   const bool inOrder = std::is_sorted(layout.Order.begin(), layout.Order.end());
   const int sourceBytes = av_get_bytes_per_sample(Source(layout));
-  if (av_sample_fmt_is_planar(Source(layout)) == 0 && inOrder && sourceBytes == layout.Format.BytesPerSample()) {
-    std::memcpy(target, frame.extended_data[0], out.size() - start);
-    return;
+  if (inOrder && sourceBytes == layout.Format.BytesPerSample()) {
+    const bool planar = av_sample_fmt_is_planar(Source(layout)) != 0;
+    if (!planar) {
+      std::memcpy(target, frame.extended_data[0], out.size() - start);
+      return;
+    }
+    switch (sourceBytes) {
+      case 1:
+        return InterleavePlanes<1>(frame, layout.Format.Channels, target);
+      case 2:
+        return InterleavePlanes<2>(frame, layout.Format.Channels, target);
+      case 4:
+        return InterleavePlanes<4>(frame, layout.Format.Channels, target);
+      default:
+        break;
+    }
   }
   switch (av_get_packed_sample_fmt(Source(layout))) {
     case AV_SAMPLE_FMT_U8:

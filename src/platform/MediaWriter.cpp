@@ -414,6 +414,18 @@ TWriterResult TWMWriter::SetAttribute(uint16_t streamNumber, const std::u16strin
   return WR_OK;
 }
 
+TWriterResult TWMWriter::AddAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
+                                      const uint8_t* value, uint32_t length) {
+  if (FImpl->Writing) {
+    return WR_E_UNEXPECTED;
+  }
+  if (streamNumber != 0 || type != WMT_TYPE_BINARY || name != u"WM/Picture" || value == nullptr || length == 0) {
+    return WR_E_INVALIDARG;
+  }
+  FImpl->Description.Picture.assign(value, value + length);
+  return WR_OK;
+}
+
 TWriterResult TWMWriter::BeginWriting() { return FImpl->Begin(); }
 
 TWriterResult TWMWriter::AllocateSample(uint32_t size, std::unique_ptr<TNSSBuffer>& sample) {

@@ -28,6 +28,10 @@ public:
   // A string value is UTF-16LE; a terminating zero, if counted in `length`, is not stored.
   virtual TWriterResult SetAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
                                      const uint8_t* value, uint16_t length) = 0;
+  // A value of any length, as the platform's third header interface adds it; the writer takes a
+  // binary "WM/Picture" (type, size, MIME type, description, image) and nothing else.
+  virtual TWriterResult AddAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
+                                     const uint8_t* value, uint32_t length) = 0;
 };
 
 // A sample buffer handed out by AllocateSample.
@@ -57,6 +61,8 @@ public:
   TWriterResult SetInputProps(int32_t channels, int32_t sampleRate, int32_t bitsPerSample);
   TWriterResult SetAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
                              const uint8_t* value, uint16_t length) override;
+  TWriterResult AddAttribute(uint16_t streamNumber, const std::u16string& name, TWMTAttrDataType type,
+                             const uint8_t* value, uint32_t length) override;
   TWriterResult BeginWriting();
   TWriterResult AllocateSample(uint32_t size, std::unique_ptr<TNSSBuffer>& sample);
   // The time stamp is not used: the encoder counts the frames it receives.

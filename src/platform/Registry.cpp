@@ -4,16 +4,17 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sstream>
 #include <unistd.h>
 
+#include "platform/FreeName.h"
+#include "platform/SmallFile.h"
 #include "platform/TextUtils.h"
 
 namespace {
@@ -73,6 +74,22 @@ std::string FileStamp(const std::string& fileName) {
          "." + std::to_string(info.st_mtim.tv_nsec);
 }
 
+// Renames `fileName` to "<fileName>.damaged-<time>" (with " (2)", ... when that name is taken,
+// so an earlier file set aside in the same second is kept); the new name, or empty on failure.
+std::string SetAside(const std::string& fileName) {
+  const std::string aside = fileName + ".damaged-" + TimeStamp();
+  for (int number = 1; number < 100; ++number) {
+    const std::string name = NumberedName(aside, number);
+    if (::renameat2(AT_FDCWD, fileName.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
+      return name;
+    }
+    if (errno != EEXIST) {
+      break;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 // ---- file locations -----------------------------------------------------------------------------
@@ -107,20 +124,19 @@ TRegistry::TRegistry(std::string fileName) : FFileName(std::move(fileName)) { Re
 void TRegistry::ReadFile() const {
   FFileStamp = FileStamp(FFileName);
   FHive = TRegistryHive();
-  std::ifstream in(FFileName, std::ios::binary);
-  if (!in) {
+  const TSmallFile file = ReadSmallFile(FFileName);
+  if (file.Outcome == sfMissing) {
     return;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
   try {
-    FHive = TRegistryHive::Parse(text.str());
-  } catch (const ERegistryException&) {
-    // Kept for the user to look at; the program goes on with an empty hive (the defaults).
-    const std::string aside = FFileName + ".damaged-" + TimeStamp();
-    if (::rename(FFileName.c_str(), aside.c_str()) == 0) {
-      FSetAsideFile = aside;
+    if (file.Outcome == sfRefused) {
+      throw ERegistryException(file.Problem);
     }
+    FHive = TRegistryHive::Parse(file.Text);
+  } catch (const ERegistryException&) {
+    // Kept for the user to look at (a pipe or a device under the name as well as a damaged or
+    // oversized file); the program goes on with an empty hive (the defaults).
+    FSetAsideFile = SetAside(FFileName);
   }
 }
 

@@ -10,14 +10,28 @@
 
 namespace {
 
-constexpr std::array<const char*, TAPEtag::KeyCount> ItemKeys = {"Title", "Artist", "Album", "Track",
-                                                                 "Year",  "Genre",  "Comment", "Copyright"};
+constexpr std::array<const char*, TAPEtag::KeyCount> ItemKeys = {
+    "Title", "Artist", "Album", "Track", "Year", "Genre", "Comment", "Copyright", "Album Artist", "Disc", "Composer"};
 constexpr size_t TrackItem = 3;
 constexpr int64_t FooterSize = 32;
-// At most this much of a value is read; cover art and other large values are skipped.
-constexpr int64_t MaxValueSize = 250;
+// Only the values of these keys are read, and never past the end of the data.
 // Keys are at most 255 characters; a longer run of bytes without a zero matches none of ours.
 constexpr size_t MaxKeySize = 256;
+
+// An APEv2 text holds several values separated by zero bytes; they are kept joined with "; ".
+std::string JoinedValues(std::string_view text, bool utf8) {
+  std::string joined;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t zero = std::min(text.find('\0', start), text.size());
+    const std::string value = TrimBlanks(text.substr(start, zero - start));
+    if (!value.empty()) {
+      joined += (joined.empty() ? "" : "; ") + (utf8 ? Utf8Prefix(value) : Utf8OrLatin1(value));
+    }
+    start = zero + 1;
+  }
+  return joined;
+}
 
 std::string UpperCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -99,13 +113,12 @@ void TAPEtag::ReadItems(TStream& stream, int64_t start, uint32_t count) {
     }
     const int64_t valueStart = stream.Position();
     const uint32_t valueSize = LittleEndian32(head.data());
-    std::vector<uint8_t> value(static_cast<size_t>(std::min<int64_t>(valueSize, MaxValueSize)));
-    value.resize(static_cast<size_t>(stream.Read(value)));
-    const std::string text = TrimBlanks(UpToZero(BytesToString(value)));
     const std::string wanted = UpperCase(TrimBlanks(key));
     for (size_t i = 0; i < KeyCount; ++i) {
       if (wanted == UpperCase(ItemKeys[i])) {
-        FItems[i] = FVersion > 1000 ? Utf8Prefix(text) : Utf8OrLatin1(text);
+        std::vector<uint8_t> value(static_cast<size_t>(std::min<int64_t>(valueSize, stream.Size() - valueStart)));
+        value.resize(static_cast<size_t>(stream.Read(value)));
+        FItems[i] = JoinedValues(BytesToString(value), FVersion > 1000);
       }
     }
     stream.Seek(valueStart + valueSize);

@@ -27,8 +27,11 @@ public:
   const std::string& Genre() const { return FItems[5]; }
   const std::string& Comment() const { return FItems[6]; }
   const std::string& Copyright() const { return FItems[7]; }
+  const std::string& AlbumArtist() const { return FItems[8]; }
+  const std::string& Disc() const { return FItems[9]; }  // "2" or "2/3"
+  const std::string& Composer() const { return FItems[10]; }
 
-  static constexpr size_t KeyCount = 8;
+  static constexpr size_t KeyCount = 11;
 
 private:
   void Reset();

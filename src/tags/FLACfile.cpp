@@ -6,7 +6,7 @@
 #include "tags/TagText.h"
 
 namespace {
-enum { btStreamInfo = 0, btVorbisComment = 4 };
+enum { btStreamInfo = 0, btVorbisComment = 4, btInvalid = 127 };
 constexpr size_t StreamInfoSize = 34;
 }  // namespace
 
@@ -39,11 +39,14 @@ bool TFLACfile::LoadFromStream(TStream& stream) {
   position += 4;
   // Every block header moves the position on, so the walk ends at the end of the file at the latest.
   bool last = false;
-  while (!last && ReadExactAt(stream, position, bytes)) {
+  for (bool first = true; !last && ReadExactAt(stream, position, bytes); first = false) {
     last = (bytes[0] & 0x80) != 0;
     const uint8_t type = bytes[0] & 0x7F;
     const int64_t length = int64_t{bytes[1]} << 16 | int64_t{bytes[2]} << 8 | bytes[3];
     position += 4;
+    if (type == btInvalid || (type == btStreamInfo) != first || length > FFileSize - position) {
+      break;
+    }
     if (type == btStreamInfo) {
       ReadStreamInfo(stream, position);
     } else if (type == btVorbisComment) {

@@ -1,6 +1,8 @@
 #pragma once
 
-// Stream parameters (STREAMINFO) and Vorbis comments of a FLAC file; nothing is decoded.
+// Stream parameters (STREAMINFO) and Vorbis comments of a FLAC file; nothing is decoded. The walk
+// over the metadata blocks stops at the first damaged one (a second STREAMINFO, the invalid type
+// 127, a length past the end of the file) and keeps what it read before.
 
 #include <cstdint>
 #include <string>
@@ -30,6 +32,8 @@ public:
   const std::string& Date() const { return FComments.Values[vkDate]; }
   const std::string& Genre() const { return FComments.Values[vkGenre]; }
   std::string Comment() const;
+  // Every comment this reader knows, the extra fields included.
+  const TVorbisComments& Comments() const { return FComments; }
 
 private:
   void Reset();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tags/ID3v2Bytes.h"
 #include "tags/ID3v2Text.h"
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
@@ -10,36 +11,19 @@
 namespace {
 
 enum TFrameIndex { fiTitle, fiArtist, fiAlbum, fiTrack, fiYear, fiGenre, fiComment, fiComposer,
-                   fiEncoder, fiCopyright, fiLanguage, fiLink, fiLyrics };
+                   fiEncoder, fiCopyright, fiLanguage, fiLink, fiLyrics, fiAlbumArtist, fiDisc };
 
 constexpr std::array<const char*, TID3v2::FrameCount> FrameNames = {
-    "TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM", "TENC", "TCOP", "TLAN", "WXXX", "USLT"};
+    "TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM", "TENC", "TCOP", "TLAN", "WXXX", "USLT", "TPE2", "TPOS"};
 constexpr std::array<const char*, TID3v2::FrameCount> FrameNames22 = {
-    "TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM", "TCM", "TEN", "TCR", "TLA", "WXX", "ULT"};
+    "TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM", "TCM", "TEN", "TCR", "TLA", "WXX", "ULT", "TP2", "TPA"};
 // Version 2.4 replaced the year frame by the recording time, and some writers put that frame
 // into version 2.3 tags as well.
 constexpr const char* RecordingTime = "TDRC";
 
-// At most this much of a frame is read; pictures and other large frames are skipped.
-constexpr int64_t MaxFrameData = 2500;
-
-uint32_t SyncSafe32(const uint8_t* bytes) {
-  return uint32_t{bytes[0] & 0x7Fu} << 21 | uint32_t{bytes[1] & 0x7Fu} << 14 | uint32_t{bytes[2] & 0x7Fu} << 7 |
-         (bytes[3] & 0x7Fu);
-}
-
-// Undoes the unsynchronisation scheme: every 0xFF 0x00 pair stands for 0xFF.
-std::vector<uint8_t> Resynchronise(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  out.reserve(data.size());
-  for (size_t i = 0; i < data.size(); ++i) {
-    out.push_back(data[i]);
-    if (data[i] == 0xFF && i + 1 < data.size() && data[i + 1] == 0) {
-      ++i;
-    }
-  }
-  return out;
-}
+// At most this much of a text frame is read (no real text comes near it); pictures and other
+// frames this reader does not keep are skipped.
+constexpr int64_t MaxFrameData = 1 << 20;
 
 int FrameIndex(const uint8_t* id, uint8_t version) {
   for (size_t i = 0; i < TID3v2::FrameCount; ++i) {
@@ -61,7 +45,7 @@ void TID3v2::Reset() {
   FVersionID = 0;
   FSize = 0;
   for (std::string* text : {&FTitle, &FArtist, &FAlbum, &FYear, &FGenre, &FComment, &FComposer, &FEncoder,
-                            &FCopyright, &FLanguage, &FLink, &FLyrics}) {
+                            &FCopyright, &FLanguage, &FLink, &FLyrics, &FAlbumArtist, &FTrackText, &FDisc}) {
     text->clear();
   }
   FTrack = 0;
@@ -176,7 +160,10 @@ void TID3v2::DeriveFields() {
   FEncoder = text(fiEncoder);
   FCopyright = text(fiCopyright);
   FLanguage = text(fiLanguage);
-  FTrack = TrackNumber8(text(fiTrack));
+  FTrackText = text(fiTrack);
+  FTrack = TrackNumber8(FTrackText);
+  FAlbumArtist = text(fiAlbumArtist);
+  FDisc = text(fiDisc);
   FGenre = GenreFromFrameText(text(fiGenre));
   FComment = DescribedFrameValue(FFrames[fiComment], 4);
   FLink = LinkFrameValue(FFrames[fiLink]);

@@ -35,8 +35,11 @@ public:
   const std::string& Language() const { return FLanguage; }
   const std::string& Link() const { return FLink; }
   const std::string& Lyrics() const { return FLyrics; }
+  const std::string& AlbumArtist() const { return FAlbumArtist; }
+  const std::string& TrackText() const { return FTrackText; }  // "3" or "3/12", as the tag gives it
+  const std::string& Disc() const { return FDisc; }            // "1" or "1/2"
 
-  static constexpr size_t FrameCount = 13;
+  static constexpr size_t FrameCount = 15;
 
 private:
   struct TFrameHeader {
@@ -70,6 +73,9 @@ private:
   std::string FLanguage;
   std::string FLink;
   std::string FLyrics;
+  std::string FAlbumArtist;
+  std::string FTrackText;
+  std::string FDisc;
   std::array<std::vector<uint8_t>, FrameCount> FFrames;  // raw data of the last frame of each kind
 };
 

@@ -72,10 +72,21 @@ std::string TextFrameValue(std::span<const uint8_t> data) {
   if (data.empty()) {
     return {};
   }
-  if (data[0] > 3) {
-    return DecodeFrameText(0, data);
+  const uint8_t encoding = data[0] <= 3 ? data[0] : 0;
+  std::span<const uint8_t> rest = data[0] <= 3 ? data.subspan(1) : data;
+  std::string joined;
+  while (!rest.empty()) {
+    const size_t at = TerminatorAt(encoding, rest);
+    const std::string value = DecodeFrameText(encoding, rest.first(std::min(at, rest.size())));
+    if (!value.empty()) {
+      joined += joined.empty() ? value : "; " + value;
+    }
+    if (at == std::string::npos) {
+      break;
+    }
+    rest = rest.subspan(at + (IsWide(encoding) ? 2 : 1));
   }
-  return DecodeFrameText(data[0], data.subspan(1));
+  return joined;
 }
 
 std::span<const uint8_t> AfterTerminatedString(uint8_t encoding, std::span<const uint8_t> bytes) {

@@ -11,7 +11,8 @@
 // as UTF-8, up to the first terminator, trimmed of blanks.
 std::string DecodeFrameText(uint8_t encoding, std::span<const uint8_t> bytes);
 // A text frame: the encoding byte, then the text. An unknown encoding byte is taken as part of
-// ISO-8859-1 text, as frames written without one hold.
+// ISO-8859-1 text, as frames written without one hold. Several values (separated by terminators,
+// as version 2.4 writes them) are joined with "; ".
 std::string TextFrameValue(std::span<const uint8_t> data);
 // The part after the first terminated string (a description) in the given encoding; when no
 // terminator is present the whole span is returned.

@@ -38,6 +38,7 @@ void TOggVorbis::Reset() {
     text->clear();
   }
   FTrack = 0;
+  FComments = TVorbisComments{};
 }
 
 bool TOggVorbis::LoadFromFile(const std::string& fileName) {
@@ -76,6 +77,7 @@ bool TOggVorbis::LoadFromStream(TStream& stream) {
   FGenre = comments.Values[vkGenre];
   FComment = comments.Values[vkComment].empty() ? comments.Values[vkDescription] : comments.Values[vkComment];
   FVendor = comments.Vendor;
+  FComments = comments;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Streams.h"
+#include "tags/VorbisComment.h"
 
 class TOggVorbis {
 public:
@@ -30,6 +31,8 @@ public:
   const std::string& Genre() const { return FGenre; }
   const std::string& Comment() const { return FComment; }
   const std::string& Vendor() const { return FVendor; }
+  // Every comment this reader knows, the extra fields included.
+  const TVorbisComments& Comments() const { return FComments; }
 
   std::string ChannelMode() const;
   double Duration() const;   // seconds
@@ -54,4 +57,5 @@ private:
   std::string FGenre;
   std::string FComment;
   std::string FVendor;
+  TVorbisComments FComments;
 };

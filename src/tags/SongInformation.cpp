@@ -6,6 +6,7 @@
 #include "app/InputFormats.h"
 #include "platform/StreamError.h"
 #include "tags/APEtag.h"
+#include "tags/CoverArt.h"
 #include "tags/FFmpegMetadata.h"
 #include "tags/FLACfile.h"
 #include "tags/ID3v1.h"
@@ -30,6 +31,26 @@ std::string BaseName(const std::string& fileName) {
   return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+// "3/12" gives 3 and, when no total is known yet, 12.
+void SplitNumberPair(const std::string& text, std::string& number, std::string& total) {
+  const size_t slash = text.find('/');
+  number = TrimBlanks(text.substr(0, slash));
+  if (slash != std::string::npos && total.empty()) {
+    total = TrimBlanks(text.substr(slash + 1));
+  }
+}
+
+void FillFromVorbis(const TVorbisComments& comments, SongInformation& info) {
+  const auto& values = comments.Values;
+  info.AlbumArtist = values[vkAlbumArtist];
+  info.Composer = values[vkComposer];
+  info.TotalTracks = values[vkTotalTracks];
+  info.TotalDiscs = values[vkTotalDiscs];
+  SplitNumberPair(values[vkDiscNumber], info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(values[vkTrackNumber], track, info.TotalTracks);
+}
+
 void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   if (!tag.Exists()) {
     return;
@@ -51,6 +72,10 @@ void FillFromID3v2(const TID3v2& tag, SongInformation& info) {
   info.Copyright = tag.Copyright();
   info.Language = tag.Language();
   info.Link = tag.Link();
+  info.AlbumArtist = tag.AlbumArtist();
+  SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
+  std::string track;
+  SplitNumberPair(tag.TrackText(), track, info.TotalTracks);
 }
 
 void FillFromID3v1(const TID3v1& tag, SongInformation& info) {
@@ -162,6 +187,7 @@ void ReadOgg(TStream& file, SongInformation& info) {
   if (ogg.Track() != 0) {
     info.Track = std::to_string(ogg.Track());
   }
+  FillFromVorbis(ogg.Comments(), info);
 }
 
 void ReadAPE(TStream& file, SongInformation& info) {
@@ -177,6 +203,9 @@ void ReadAPE(TStream& file, SongInformation& info) {
       info.Genre = tag.Genre();
       info.Comment = tag.Comment();
       info.Copyright = tag.Copyright();
+      info.AlbumArtist = tag.AlbumArtist();
+      info.Composer = tag.Composer();
+      SplitNumberPair(tag.Disc(), info.Disc, info.TotalDiscs);
       if (tag.Track() != 0) {
         info.Track = std::to_string(tag.Track());
       }
@@ -202,6 +231,25 @@ void ReadWAV(TStream& file, SongInformation& info) {
   info.StreamInfo.SampleRate = Hertz(wav.SampleRate());
   info.StreamInfo.FileSize = Bytes(wav.FileSize());
   info.StreamInfo.Duration = wav.Duration();
+  // The ID3v2 chunk holds every field whole; the INFO texts fill what it leaves empty.
+  if (!wav.ID3v2Chunk().empty()) {
+    TMemoryStream chunk(wav.ID3v2Chunk());
+    TID3v2 tag;
+    if (tag.LoadFromStream(chunk)) {
+      FillFromID3v2(tag, info);
+    }
+  }
+  const auto& texts = wav.Info();
+  SongInformation fromInfo;
+  fromInfo.Title = texts[wiTitle];
+  fromInfo.Artist = texts[wiArtist];
+  fromInfo.Album = texts[wiAlbum];
+  fromInfo.Year = texts[wiYear];
+  fromInfo.Genre = texts[wiGenre];
+  fromInfo.Comment = texts[wiComment];
+  std::string total;
+  SplitNumberPair(texts[wiTrack], fromInfo.Track, total);
+  MergeMissing(fromInfo, info);
 }
 
 // FLAC files show their comments and stream parameters; without a title the file name stands in.
@@ -222,11 +270,25 @@ void ReadFLAC(TStream& file, const std::string& fileName, SongInformation& info)
   if (flac.Track() != 0) {
     info.Track = std::to_string(flac.Track());
   }
+  FillFromVorbis(flac.Comments(), info);
   info.StreamInfo.Valid = "Yes";
   info.StreamInfo.FileSize = Bytes(flac.FileSize());
   info.StreamInfo.SampleRate = Hertz(flac.SampleRate());
   info.StreamInfo.ChannelMode = ChannelCountName(flac.Channels());
   info.StreamInfo.Duration = flac.Duration();
+}
+
+void DescribeCover(const TCoverRead& cover, SongInformation& info) {
+  info.CoverNote = cover.Note;
+  if (!cover.Picture) {
+    return;
+  }
+  info.Cover = (cover.Picture->MimeType.empty() ? "unknown image" : cover.Picture->MimeType) + ", " +
+               Bytes(std::ssize(cover.Picture->Data));
+  const TImageSize size = ImageDimensions(cover.Picture->Data);
+  if (size.Width > 0 && size.Height > 0) {
+    info.Cover += ", " + std::to_string(size.Width) + "x" + std::to_string(size.Height);
+  }
 }
 
 // FFmpeg reads the file by its name; the stream opened before only proves it is a readable file.
@@ -283,6 +345,7 @@ SongInformation ReadSongInformation(const std::string& fileName) {
   } catch (const EStreamError&) {
     // An unreadable file shows what was read before the failure, or nothing.
   }
+  DescribeCover(ReadEmbeddedCover(fileName), info);
   return info;
 }
 

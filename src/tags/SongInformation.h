@@ -39,6 +39,16 @@ struct SongInformation {
   std::string Link;
   std::string Lyrics;
   MPEGInfo StreamInfo;
+  // The numbers are decimal texts; a field the file holds several times keeps all its values,
+  // joined with "; ".
+  std::string AlbumArtist;
+  std::string Disc;
+  std::string TotalTracks;
+  std::string TotalDiscs;
+  // The picture the file holds, "image/jpeg, 1234 bytes, 300x300"; empty without one.
+  std::string Cover;
+  // Why a picture the file holds was left out; empty when none was.
+  std::string CoverNote;
 };
 
 // Reads whatever the file holds; what cannot be read stays empty. Never throws for a bad file.

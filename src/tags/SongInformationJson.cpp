@@ -116,5 +116,12 @@ std::string SongInformationToJson(const SongInformation& info) {
   AppendField(out, "Link", info.Link);
   AppendField(out, "Lyrics", info.Lyrics);
   AppendStream(out, info.StreamInfo);
+  // Fields added later come after the stream, so the earlier keys keep their places.
+  AppendField(out, "AlbumArtist", info.AlbumArtist);
+  AppendField(out, "Disc", info.Disc);
+  AppendField(out, "TotalTracks", info.TotalTracks);
+  AppendField(out, "TotalDiscs", info.TotalDiscs);
+  AppendField(out, "Cover", info.Cover);
+  AppendField(out, "CoverNote", info.CoverNote);
   return out + "}";
 }

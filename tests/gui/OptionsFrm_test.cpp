@@ -99,7 +99,9 @@ TEST(OptionsFrmTest, EveryControlHasItsItemsAndDefault) {
   EXPECT_EQ(options.SpinEdit2->maximum(), 8);
   EXPECT_EQ(options.SpinEdit2->value(), 5);
   EXPECT_FALSE(options.chkVerify->isChecked());
-  EXPECT_EQ(Items(options.cmbSampleFormat), QStringList({"As the input", "16-bit"}));
+  EXPECT_EQ(Items(options.cmbSampleFormat), QStringList({"As the input", "16-bit/44.1 kHz"}));
+  EXPECT_EQ(Items(options.cmbFlacSampleFormat), Items(options.cmbSampleFormat));
+  EXPECT_EQ(Items(options.cmbApeSampleFormat), Items(options.cmbSampleFormat));
   EXPECT_EQ(options.cmbSampleFormat->currentIndex(), 0);
   EXPECT_EQ(Items(options.cmbExistingFiles), QStringList({"Rename", "Skip", "Overwrite"}));
   EXPECT_EQ(options.cmbExistingFiles->currentText(), "Rename");

@@ -7,7 +7,12 @@
 namespace testing_support {
 
 TMemorySource::TMemorySource(std::vector<uint8_t> bytes, int32_t bitsPerSample, int32_t channels, int32_t sampleRate)
-    : FBytes(std::move(bytes)), FBits(bitsPerSample), FChannels(channels), FRate(sampleRate) {}
+    : FBytes(std::move(bytes)), FBits(bitsPerSample), FChannels(channels), FRate(sampleRate),
+      FFormat{bitsPerSample, TSampleKind::skInteger, channels, sampleRate, 0} {}
+
+TMemorySource::TMemorySource(std::vector<uint8_t> bytes, const TPcmFormat& format)
+    : FBytes(std::move(bytes)), FBits(format.BitsPerSample), FChannels(format.Channels), FRate(format.SampleRate),
+      FFormat(format) {}
 
 int32_t TMemorySource::GetData(std::span<uint8_t> buffer) {
   if (!FBusy) {

@@ -16,10 +16,13 @@ namespace testing_support {
 class TMemorySource : public TACSInput {
 public:
   TMemorySource(std::vector<uint8_t> bytes, int32_t bitsPerSample, int32_t channels, int32_t sampleRate);
+  // A source of any format, float or with a channel mask.
+  TMemorySource(std::vector<uint8_t> bytes, const TPcmFormat& format);
 
   int32_t GetBitsPerSample() override { return FBits; }
   int32_t GetChannels() override { return FChannels; }
   int32_t GetSampleRate() override { return FRate; }
+  TPcmFormat GetFormat() override { return FFormat; }
   int32_t GetData(std::span<uint8_t> buffer) override;
   void Init() override;
   void Flush() override;
@@ -40,6 +43,7 @@ private:
   int32_t FBits;
   int32_t FChannels;
   int32_t FRate;
+  TPcmFormat FFormat;
 };
 
 class TMemorySink : public TACSOutput {

@@ -11,7 +11,21 @@ namespace {
 const char* const Python = "/usr/bin/python3";
 // The script lies beside this file in the source tree.
 std::string Script() { return (std::filesystem::path(KESTRUNE_TEST_SUPPORT_DIR) / "mutagen_tags.py").string(); }
+std::string CoverScript() { return (std::filesystem::path(KESTRUNE_TEST_SUPPORT_DIR) / "cover_art.py").string(); }
 }  // namespace
+
+std::string MutagenCoverDigest(const std::string& fileName) {
+  std::string digest = RunTool(std::string(Python) + " " + Quote(CoverScript()) + " get " + Quote(fileName)).Output;
+  while (!digest.empty() && digest.back() == '\n') {
+    digest.pop_back();
+  }
+  return digest;
+}
+
+bool MutagenPutCover(const std::string& fileName, const std::string& image) {
+  return RunTool(std::string(Python) + " " + Quote(CoverScript()) + " put " + Quote(fileName) + " " + Quote(image))
+             .ExitCode == 0;
+}
 
 bool HaveMutagen() {
   return RunTool(std::string(Python) + " -c 'import mutagen' 2>/dev/null").ExitCode == 0;

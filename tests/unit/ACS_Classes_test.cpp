@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "pipeline/ACS_Classes.h"
@@ -20,6 +23,38 @@ std::vector<uint8_t> Bytes(size_t count) {
   }
   return bytes;
 }
+
+// Holds the worker inside its first GetData until Release, so a test sees a run in progress for
+// certain rather than after a guessed wait.
+class TGatedSource : public TMemorySource {
+public:
+  using TMemorySource::TMemorySource;
+
+  int32_t GetData(std::span<uint8_t> buffer) override {
+    {
+      std::unique_lock lock(FMutex);
+      FEntered = true;
+      FChanged.notify_all();
+      FChanged.wait(lock, [this] { return FReleased; });
+    }
+    return TMemorySource::GetData(buffer);
+  }
+  bool WaitUntilEntered() {
+    std::unique_lock lock(FMutex);
+    return FChanged.wait_for(lock, std::chrono::seconds(30), [this] { return FEntered; });
+  }
+  void Release() {
+    std::lock_guard lock(FMutex);
+    FReleased = true;
+    FChanged.notify_all();
+  }
+
+private:
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  bool FEntered = false;
+  bool FReleased = false;
+};
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(12.5), 12);
@@ -46,18 +81,19 @@ TEST(Sink, MovesEveryByteAndRaisesDoneOnce) {
   TMemorySink sink;
   sink.SetInput(&source);
   std::atomic<int> doneEvents{0};
+  std::promise<void> firstDone;
   std::vector<int32_t> progress;
   sink.SetOnDone([&](TComponent* sender) {
     EXPECT_EQ(sender, &sink);
     // Busy is cleared before OnDone.
     EXPECT_FALSE(sink.Busy());
-    ++doneEvents;
+    if (++doneEvents == 1) {
+      firstDone.set_value();
+    }
   });
   sink.SetOnProgress([&](TComponent*) { progress.push_back(sink.LastProgress()); });
   sink.Run();
-  for (int i = 0; i < 1000 && doneEvents == 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  ASSERT_EQ(firstDone.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
   ASSERT_EQ(doneEvents, 1);
   EXPECT_FALSE(sink.Busy());
   EXPECT_EQ(sink.Received, Bytes(100000));
@@ -194,17 +230,18 @@ TEST(Sink, RunStartedFromOnDoneCompletesToo) {
 }
 
 TEST(Sink, DestroyedWhileRunningEndsWithoutEvents) {
-  TMemorySource source(Bytes(1 << 24), 16, 2, 44100);
+  TGatedSource source(Bytes(1 << 24), 16, 2, 44100);
   source.MaxPerCall = 16;
-  bool doneRaised = false;
+  std::atomic<bool> doneRaised = false;
   {
     TMemorySink sink;
     sink.ChunkSize = 16;
     sink.SetInput(&source);
     sink.SetOnDone([&](TComponent*) { doneRaised = true; });
     sink.Run();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(source.WaitUntilEntered());
     EXPECT_EQ(sink.Status(), tosRunning);
+    source.Release();
   }
   EXPECT_FALSE(doneRaised);
   // The cut-off run is still finished, so its output is well-formed.
@@ -253,7 +290,7 @@ TEST(Sink, DestroyedInputIsDropped) {
 }
 
 TEST(Sink, InputSwappedDuringARunIsInitialisedAndTheOldOneFlushed) {
-  TMemorySource first(Bytes(1 << 22), 16, 2, 44100);
+  TGatedSource first(Bytes(1 << 22), 16, 2, 44100);
   first.MaxPerCall = 64;
   TMemorySource second(Bytes(5000), 16, 2, 44100);
   TMemorySink sink;
@@ -261,8 +298,12 @@ TEST(Sink, InputSwappedDuringARunIsInitialisedAndTheOldOneFlushed) {
   sink.SetInput(&first);
   TSinkWaiter waiter(sink);
   sink.Run();
-  std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  sink.SetInput(&second);
+  ASSERT_TRUE(first.WaitUntilEntered());
+  // The swap is asked for while the worker is inside a read of the first input; it takes the
+  // input lock once that read is let go.
+  std::thread swap([&] { sink.SetInput(&second); });
+  first.Release();
+  swap.join();
   EXPECT_EQ(second.InitCount, 1);
   EXPECT_EQ(first.FlushCount, 1);
   ASSERT_TRUE(waiter.Wait());

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "formats/flac/ACS_FLAC.h"
+#include "formats/flac/FLACMetadata.h"
+#include "tags/FLACfile.h"
 #include "support/FakeComponents.h"
 #include "support/RunSink.h"
 #include "support/TestSupport.h"
@@ -198,5 +200,57 @@ TEST(ACS_FLAC, LoopStartsAgainAtTheEndOfTheStream) {
     EXPECT_TRUE(std::equal(pcm.begin() + 1000 * 4, pcm.begin() + 3000 * 4,
                            got.begin() + static_cast<std::ptrdiff_t>(round * 2000 * 4)))
         << round;
+  }
+}
+
+TEST(ACS_FLAC, CommentsAreWrittenWholeWithRepeatedKeysAndPaddingAfterThem) {
+  TempDir dir;
+  const std::string title(300, 'T');
+  TMemorySource source(SamplesToBytes(MakeSine16(4410, 2, 44100)), 16, 2, 44100);
+  TFLACOut sink;
+  sink.SetInput(&source);
+  sink.SetFileName(dir.File("t.flac"));
+  sink.SetComments({"TITLE=" + title, "ARTIST=Ana", "ARTIST=Bo \xC3\xA9", "TRACKNUMBER=4"});
+  ASSERT_TRUE(RunToEnd(sink).Done);
+  TFLACfile flac;
+  ASSERT_TRUE(flac.LoadFromFile(dir.File("t.flac")));
+  EXPECT_EQ(flac.Title(), title);
+  EXPECT_EQ(flac.Artist(), "Ana; Bo \xC3\xA9");
+  EXPECT_EQ(flac.Track(), 4);
+  EXPECT_EQ(flac.Samples(), 4410u);
+  // STREAMINFO (4 + 34 bytes) after "fLaC", then the comments, then the padding as the last block.
+  const std::vector<uint8_t> bytes = ReadFileBytes(dir.File("t.flac"));
+  size_t position = 4 + 4 + 34;
+  ASSERT_EQ(bytes[position] & 0x7F, 4);
+  position += 4 + (size_t{bytes[position + 1]} << 16 | size_t{bytes[position + 2]} << 8 | bytes[position + 3]);
+  EXPECT_EQ(bytes[position], 0x80 | 1);
+  EXPECT_EQ(size_t{bytes[position + 1]} << 16 | size_t{bytes[position + 2]} << 8 | bytes[position + 3],
+            TFLACMetadata::PaddingSize);
+}
+
+TEST(ACS_FLAC, ADamagedBlockAfterTheCommentsKeepsTheStreamInformationAndTheComments) {
+  TempDir dir;
+  TMemorySource source(SamplesToBytes(MakeSine16(4410, 2, 44100)), 16, 2, 44100);
+  TFLACOut sink;
+  sink.SetInput(&source);
+  sink.SetFileName(dir.File("t.flac"));
+  sink.SetComments({"TITLE=Kept"});
+  ASSERT_TRUE(RunToEnd(sink).Done);
+  std::vector<uint8_t> bytes = ReadFileBytes(dir.File("t.flac"));
+  const size_t comments = 4 + 4 + 34;
+  const size_t padding =
+      comments + 4 + (size_t{bytes[comments + 1]} << 16 | size_t{bytes[comments + 2]} << 8 | bytes[comments + 3]);
+  for (const uint8_t damage : {uint8_t{0x00}, uint8_t{0x7F}, uint8_t{0x04}}) {
+    std::vector<uint8_t> damaged = bytes;
+    // A second STREAMINFO with garbage, the invalid type, or a comment block past the end of the file.
+    damaged[padding] = damage;
+    std::fill(damaged.begin() + static_cast<std::ptrdiff_t>(padding) + 1,
+              damaged.begin() + static_cast<std::ptrdiff_t>(padding) + 4, 0xFF);
+    TMemoryStream stream(damaged);
+    TFLACfile flac;
+    ASSERT_TRUE(flac.LoadFromStream(stream));
+    EXPECT_TRUE(flac.Valid());
+    EXPECT_EQ(flac.Samples(), 4410u) << int{damage};
+    EXPECT_EQ(flac.Title(), "Kept");
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "formats/mp3/ACS_LAME.h"
 #include "formats/mp3/Id3v2Writer.h"
@@ -62,7 +63,7 @@ TMp3Run Encode(TMP3Out& sink, TACSInput& source, const std::string& fileName, bo
 
 TEST(ACS_LAME, Id3v2TagHoldsEveryFieldInFullAsUtf8) {
   const std::string title(200, 'x');
-  const auto tag = BuildId3v2Tag({title, "Ünïcødé ☃", "", "2024", "7", "Note", "Rock"});
+  const auto tag = BuildId3v2Tag({title, "Ünïcødé ☃", "", "2024", "7", "Note", "Rock", "", "", "", {}});
   ASSERT_GE(tag.size(), 10u);
   EXPECT_EQ(std::string(tag.begin(), tag.begin() + 5), std::string("ID3\x04\x00", 5));
   EXPECT_EQ(Id3v2Length(tag), tag.size());
@@ -76,6 +77,13 @@ TEST(ACS_LAME, Id3v2TagHoldsEveryFieldInFullAsUtf8) {
   EXPECT_NE(text.find("TRCK"), std::string::npos);
   EXPECT_NE(text.find("TCON"), std::string::npos);
   EXPECT_TRUE(BuildId3v2Tag({}).empty());
+  const auto extras = BuildId3v2Tag({"", "", "", "", "", "", "", "Va", "1/2", "Cy", {}});
+  const std::string extraText(extras.begin(), extras.end());
+  for (const std::string& frame : {"TPE2" + std::string("\0\0\0\x03\0\0\x03", 7) + "Va",
+                                  "TPOS" + std::string("\0\0\0\x04\0\0\x03", 7) + "1/2",
+                                  "TCOM" + std::string("\0\0\0\x03\0\0\x03", 7) + "Cy"}) {
+    EXPECT_NE(extraText.find(frame), std::string::npos) << frame.substr(0, 4);
+  }
 }
 
 TEST(ACS_LAME, Latin1TrailerTextKeepsWhatLatin1Holds) {
@@ -155,4 +163,16 @@ TEST(ACS_LAME, EightBitInputIsRefusedAtPrepareAndLeavesNoFile) {
   EXPECT_EQ(run.Outcome.Message, dir.File("b.mp3") + ": the MP3 encoder takes 16-bit samples, the input has 8");
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.mp3")));
   EXPECT_EQ(source.InitCount, source.FlushCount);
+}
+
+TEST(ACS_LAME, RatesOutsideWhatLameTakesAreAskedAtTheNearestOrTheChosenOutputRate) {
+  TMP3Out sink;
+  for (const auto& [chosen, offered, accepted] :
+       {std::tuple{TMP3SampleRate::srDefault, 44100, 44100}, std::tuple{TMP3SampleRate::srDefault, 96000, 48000},
+        std::tuple{TMP3SampleRate::srDefault, 6000, 8000}, std::tuple{TMP3SampleRate::sr32kHz, 96000, 32000},
+        std::tuple{TMP3SampleRate::sr32kHz, 22050, 22050}}) {
+    sink.SetSampleRate(chosen);
+    const TPcmFormat format = sink.AcceptedFormat(TPcmFormat{24, TSampleKind::skInteger, 6, offered, 0});
+    EXPECT_EQ(format, (TPcmFormat{16, TSampleKind::skInteger, 2, accepted, 0})) << offered << " Hz, choice " << chosen;
+  }
 }

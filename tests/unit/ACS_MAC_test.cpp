@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
-#include <thread>
 
 #include "formats/ape/ACS_MAC.h"
 #include "formats/wave/ACS_Wave.h"
@@ -45,10 +44,16 @@ public:
       buffer[i] = static_cast<uint8_t>(value);
       buffer[i + 1] = static_cast<uint8_t>(value >> 8);
     }
-    Delivered += n;
+    const size_t before = Delivered.fetch_add(n);
+    if (before < Threshold && before + n >= Threshold) {
+      ThresholdReached.set_value();
+    }
     return static_cast<int32_t>(n);
   }
   std::atomic<size_t> Delivered{0};
+  // ThresholdReached is set once Delivered has passed Threshold.
+  size_t Threshold = SIZE_MAX;
+  std::promise<void> ThresholdReached;
 };
 
 class ACS_MAC : public ::testing::Test {
@@ -227,6 +232,7 @@ TEST_F(ACS_MAC, SourceRaisesTheLibraryErrorForAFileItCannotRead) {
 
 TEST_F(ACS_MAC, StopFinishesAndTagsTheFileWrittenSoFar) {
   TEndlessSource source;
+  source.Threshold = 4 * 200000;
   TMACOut out;
   out.SetInput(&source);
   out.SetFileName(dir.File("x.ape"));
@@ -234,9 +240,7 @@ TEST_F(ACS_MAC, StopFinishesAndTagsTheFileWrittenSoFar) {
   std::promise<void> done;
   out.SetOnDone([&](TComponent*) { done.set_value(); });
   out.Run();
-  while (source.Delivered < 4 * 200000) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ASSERT_EQ(source.ThresholdReached.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
   out.Stop();
   ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
 

@@ -18,6 +18,21 @@ std::vector<uint8_t> Ramp(size_t count) {
   return bytes;
 }
 
+// A WAVE_FORMAT_EXTENSIBLE "fmt " body; `code` leads the subformat GUID.
+std::vector<uint8_t> ExtensibleBody(uint16_t channels, uint16_t bits, uint16_t code, uint32_t mask) {
+  auto body = PcmFormatBody(channels, 48000, bits);
+  body[0] = 0xFE;
+  body[1] = 0xFF;
+  AppendLe16(body, 22);
+  AppendLe16(body, bits);
+  AppendLe32(body, mask);
+  AppendLe16(body, code);
+  for (const uint8_t byte : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
+    body.push_back(byte);
+  }
+  return body;
+}
+
 std::vector<uint8_t> ReadAll(TWaveIn& source, size_t request = 5000) {
   std::vector<uint8_t> out;
   std::vector<uint8_t> buffer(request);
@@ -152,23 +167,94 @@ TEST_F(WaveInTest, HeadersThatWouldMisleadTheDecodersAreNotValid) {
   auto pastTheEnd = RiffWave({Chunk("fmt ", PcmFormatBody(1, 8000, 8)), Chunk("LIST", std::vector<uint8_t>(10))});
   pastTheEnd[40] = 0xFF;  // the LIST size now claims far more than the file holds
   pastTheEnd[41] = 0xFF;
+  auto withRate = [&](uint32_t rate) {
+    auto body = PcmFormatBody(2, rate, 16);
+    return RiffWave({Chunk("fmt ", body), Chunk("data", data)});
+  };
+  auto floatOf = [&](uint16_t bits) {
+    auto body = PcmFormatBody(1, 44100, bits);
+    body[0] = 3;
+    return RiffWave({Chunk("fmt ", body), Chunk("data", data)});
+  };
   struct Layout {
     const char* name;
     std::vector<uint8_t> file;
+    const char* reason;
   };
   std::vector<Layout> layouts = {
-      {"no channels", withFormat(0, 16, 4)},
-      {"three channels", withFormat(3, 16, 6)},
-      {"12 bits per sample", withFormat(2, 12, 4)},
-      {"zero block align", withFormat(2, 16, 0)},
-      {"chunk before data runs past the end", pastTheEnd},
+      {"no channels", withFormat(0, 16, 4), "0 channels"},
+      {"nine channels", withFormat(9, 16, 18), "9 channels"},
+      {"12 bits per sample", withFormat(2, 12, 4), "12 bits per sample"},
+      {"zero block align", withFormat(2, 16, 0), "block align 0 for 2 channels of 16 bits"},
+      {"block align of another width", withFormat(2, 24, 4), "block align 4 for 2 channels of 24 bits"},
+      {"rate 0", withRate(0), "sample rate 0 Hz"},
+      {"rate above 768 kHz", withRate(768001), "sample rate 768001 Hz"},
+      {"64-bit floats", floatOf(64), "64-bit float samples"},
+      {"unknown extensible subformat", RiffWave({Chunk("fmt ", ExtensibleBody(2, 16, 2, 3)), Chunk("data", data)}),
+       "unknown extensible subformat 0x0002"},
+      {"unknown format tag", [&] {
+         auto body = PcmFormatBody(2, 44100, 16);
+         body[0] = 0x61;
+         return RiffWave({Chunk("fmt ", body), Chunk("data", data)});
+       }(), "unsupported format tag 0x0061"},
+      {"chunk before data runs past the end", pastTheEnd, "damaged header"},
   };
   for (const auto& layout : layouts) {
     auto source = Open(layout.file);
     source->OpenFile();
     EXPECT_FALSE(source->Valid()) << layout.name;
+    EXPECT_EQ(source->InvalidReason(), layout.reason) << layout.name;
     source->CloseFile();
     EXPECT_TRUE(ReadAll(*source).empty()) << layout.name;
+  }
+}
+
+TEST_F(WaveInTest, WideFloatMultichannelAndRf64LayoutsAreReadWithTheirFormat) {
+  const auto data = Ramp(288 * 20);  // whole frames of every layout below
+  auto floatBody = PcmFormatBody(2, 48000, 32);
+  floatBody[0] = 3;
+  std::vector<uint8_t> ds64;
+  AppendLe32(ds64, 0xFFFFFFFFu);
+  AppendLe32(ds64, 0);
+  AppendLe32(ds64, static_cast<uint32_t>(data.size()));  // the data size, 64 bits
+  AppendLe32(ds64, 0);
+  AppendLe32(ds64, 0);
+  AppendLe32(ds64, 0);
+  AppendLe32(ds64, 0);
+  std::vector<uint8_t> unsized = Chunk("data", data);
+  for (int i = 4; i < 8; ++i) {
+    unsized[static_cast<size_t>(i)] = 0xFF;
+  }
+  auto rf64 = RiffWave({Chunk("ds64", ds64), Chunk("fmt ", PcmFormatBody(2, 48000, 24)), unsized});
+  std::memcpy(rf64.data(), "RF64", 4);
+  auto trailed = rf64;  // a chunk after the data: only the ds64 size tells where the data ends
+  const auto list = Chunk("LIST", std::vector<uint8_t>(24, 'x'));
+  trailed.insert(trailed.end(), list.begin(), list.end());
+  constexpr uint32_t wide = SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT | SPEAKER_FRONT_CENTER | SPEAKER_LOW_FREQUENCY |
+                            SPEAKER_SIDE_LEFT | SPEAKER_SIDE_RIGHT;
+  struct Layout {
+    const char* name;
+    std::vector<uint8_t> file;
+    TPcmFormat format;
+  };
+  const std::vector<Layout> layouts = {
+      {"extensible 16-bit stereo", RiffWave({Chunk("fmt ", ExtensibleBody(2, 16, 1, 3)), Chunk("data", data)}),
+       {16, TSampleKind::skInteger, 2, 48000, 0}},
+      {"extensible 24-bit 5.1 with side speakers",
+       RiffWave({Chunk("fmt ", ExtensibleBody(6, 24, 1, wide)), Chunk("data", data)}),
+       {24, TSampleKind::skInteger, 6, 48000, wide}},
+      {"extensible 32-bit 8 channels", RiffWave({Chunk("fmt ", ExtensibleBody(8, 32, 1, 0)), Chunk("data", data)}),
+       {32, TSampleKind::skInteger, 8, 48000, 0}},
+      {"float tag", RiffWave({Chunk("fmt ", floatBody), Chunk("data", data)}), {32, TSampleKind::skFloat, 2, 48000, 0}},
+      {"extensible float", RiffWave({Chunk("fmt ", ExtensibleBody(1, 32, 3, 4)), Chunk("data", data)}),
+       {32, TSampleKind::skFloat, 1, 48000, 0}},
+      {"RF64 with ds64", rf64, {24, TSampleKind::skInteger, 2, 48000, 0}},
+      {"RF64 with a chunk after the data", trailed, {24, TSampleKind::skInteger, 2, 48000, 0}},
+  };
+  for (const auto& layout : layouts) {
+    auto source = Open(layout.file);
+    EXPECT_EQ(source->GetFormat(), layout.format) << layout.name;
+    EXPECT_EQ(ReadAll(*source), data) << layout.name;
   }
 }
 

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
+#include "tags/SongInformation.h"
+#include "tags/WAVfile.h"
 #include "support/FakeComponents.h"
+#include "support/RunSink.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -16,6 +20,56 @@ std::vector<uint8_t> Ramp(size_t count) {
     bytes[i] = static_cast<uint8_t>(i * 7 + i / 300);
   }
   return bytes;
+}
+
+// Silence of any length in 24-bit stereo, for outputs too long to hold.
+class TSilence : public TACSInput {
+public:
+  explicit TSilence(int64_t bytes) : FBytes(bytes) {}
+  int32_t GetBitsPerSample() override { return 24; }
+  int32_t GetChannels() override { return 2; }
+  int32_t GetSampleRate() override { return 96000; }
+  int32_t GetData(std::span<uint8_t> buffer) override {
+    const auto n = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()), FBytes - Position()));
+    std::fill_n(buffer.begin(), n, uint8_t{0});
+    FPosition += n;
+    return n;
+  }
+  void Init() override {
+    FSize = FBytes;
+    FPosition = 0;
+  }
+  void Flush() override {}
+
+private:
+  int64_t FBytes;
+};
+
+// Keeps the first bytes written and only counts the rest, so a file past 4 GiB costs no disk.
+class TCountingStream : public TStream {
+public:
+  static constexpr int64_t Kept = 4096;
+  std::vector<uint8_t> Head = std::vector<uint8_t>(Kept);
+
+  int64_t Read(std::span<uint8_t>) override { return 0; }
+  void Write(std::span<const uint8_t> buffer) override {
+    for (size_t i = 0; i < buffer.size() && FPosition + static_cast<int64_t>(i) < Kept; ++i) {
+      Head[static_cast<size_t>(FPosition) + i] = buffer[i];
+    }
+    FPosition += static_cast<int64_t>(buffer.size());
+    FSize = std::max(FSize, FPosition);
+  }
+  int64_t Seek(int64_t position) override { return FPosition = position; }
+  int64_t Position() const override { return FPosition; }
+  int64_t Size() const override { return FSize; }
+
+private:
+  int64_t FPosition = 0;
+  int64_t FSize = 0;
+};
+
+uint64_t Le64At(const std::vector<uint8_t>& bytes, size_t offset) {
+  return Le32At(bytes, offset) | (static_cast<uint64_t>(Le32At(bytes, offset + 4)) << 32);
 }
 
 class WaveOutTest : public ::testing::Test {
@@ -189,6 +243,85 @@ TEST_F(WaveOutTest, OutputReadsBackThroughTheSource) {
   writer.SetStream(&copy);
   ASSERT_EQ(Convert(writer, reader), "");
   EXPECT_EQ(copy.Bytes(), ReadFileBytes(path)) << "a copy through source and sink is byte-exact";
+}
+
+TEST_F(WaveOutTest, WidePcmIsWrittenExtensibleAndReadsBackAsItWas) {
+  struct Case {
+    const char* name;
+    TPcmFormat format;
+  };
+  const std::vector<Case> cases = {
+      {"24-bit stereo", {24, TSampleKind::skInteger, 2, 96000, 0}},
+      {"16-bit 5.1", {16, TSampleKind::skInteger, 6, 48000, 0}},
+      {"32-bit float, 7 channels with a mask", {32, TSampleKind::skFloat, 7, 44100, 0x13F}},
+  };
+  for (const auto& c : cases) {
+    const auto data = Ramp(static_cast<size_t>(c.format.BytesPerFrame()) * 1001);
+    TMemorySource source(data, c.format);
+    const std::string path = dir.File("wide.wav");
+    ASSERT_EQ(Convert(path, source), "") << c.name;
+    const auto file = ReadFileBytes(path);
+    EXPECT_EQ(Le32At(file, 4), file.size() - 8) << c.name;
+    EXPECT_EQ(std::string(file.begin() + 12, file.begin() + 16), "JUNK") << c.name;
+    EXPECT_EQ(Le16At(file, 56), 0xFFFE) << c.name;
+    TWaveIn reader;
+    reader.SetFileName(path);
+    EXPECT_EQ(reader.GetFormat(), c.format) << c.name;
+    EXPECT_EQ(ReadWavePcm(path), data) << c.name;
+  }
+}
+
+TEST_F(WaveOutTest, DataPast4GiBTurnsTheFileIntoRf64) {
+  constexpr int64_t dataBytes = (int64_t{1} << 32) + 6 * 1000;
+  TSilence source(dataBytes);
+  TCountingStream stream;
+  TWaveOut sink;
+  sink.SetStream(&stream);
+  ASSERT_EQ(Convert(sink, source), "");
+  const auto& head = stream.Head;
+  EXPECT_EQ(std::string(head.begin(), head.begin() + 4), "RF64");
+  EXPECT_EQ(Le32At(head, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(std::string(head.begin() + 12, head.begin() + 16), "ds64");
+  const int64_t headerSize = stream.Size() - dataBytes;
+  EXPECT_EQ(Le64At(head, 20), static_cast<uint64_t>(stream.Size() - 8));
+  EXPECT_EQ(Le64At(head, 28), static_cast<uint64_t>(dataBytes));
+  EXPECT_EQ(Le64At(head, 36), static_cast<uint64_t>(dataBytes / 6));
+  EXPECT_EQ(Le32At(head, static_cast<size_t>(headerSize - 4)), 0xFFFFFFFFu) << "the data chunk defers to ds64";
+  TMemoryStream image(std::vector<uint8_t>(head.begin(), head.begin() + headerSize));
+  const TWaveHeaderInfo info = ScanWaveHeader(image, TWaveScanPurpose::Read);
+  EXPECT_TRUE(info.Rf64);
+  EXPECT_EQ(DeclaredDataSize(info), static_cast<uint64_t>(dataBytes));
+}
+
+TEST_F(WaveOutTest, TagChunksFollowTheAudioWhichStillDecodesWhole) {
+  // An odd data size: the tag chunks must start after its pad byte.
+  const auto data = Ramp(44101);
+  TMemorySource source(data, 8, 1, 44100);
+  const std::string path = dir.File("tagged.wav");
+  const std::string title(300, 'T');
+  TWaveOut sink;
+  sink.SetFileName(path);
+  sink.SetTags({title, "Ana; B\xC3\xB8", "Alb", "2001", "3/9", "Note", "Jazz", "Va", "1/2", "Cy", {}});
+  ASSERT_EQ(Convert(sink, source), "");
+  const auto bytes = ReadFileBytes(path);
+  EXPECT_EQ(uint32_t{bytes[4]} | uint32_t{bytes[5]} << 8 | uint32_t{bytes[6]} << 16 | uint32_t{bytes[7]} << 24,
+            bytes.size() - 8);
+  TWAVfile wav;
+  ASSERT_TRUE(wav.LoadFromFile(path));
+  EXPECT_DOUBLE_EQ(wav.Duration(), 44101.0 / 44100);
+  EXPECT_EQ(wav.Info()[wiTitle], title);
+  EXPECT_EQ(wav.Info()[wiTrack], "3/9");
+  const SongInformation info = ReadSongInformation(path);
+  EXPECT_EQ(info.Title, title);
+  EXPECT_EQ(info.Artist, "Ana; B\xC3\xB8");
+  EXPECT_EQ(info.Track, "3");
+  EXPECT_EQ(info.TotalTracks, "9");
+  EXPECT_EQ(info.AlbumArtist, "Va");
+  TWaveIn reader;
+  reader.SetFileName(path);
+  reader.Init();
+  EXPECT_EQ(DrainSource(reader, 1000), data);
+  reader.Flush();
 }
 
 }  // namespace

@@ -65,9 +65,16 @@ TEST(APEtag, TrackNumbersAreKeptInEightBits) {
   EXPECT_EQ(track("300"), 44);
 }
 
-TEST(APEtag, LongValuesAreCutAt250Bytes) {
+TEST(APEtag, ValuesAreReadWholeAndSeveralValuesAreJoined) {
   EXPECT_EQ(Load(Concat({Audio(), APETag(2000, {APEItem("Comment", std::string(300, 'c'))})})).Comment(),
-            std::string(250, 'c'));
+            std::string(300, 'c'));
+  const TAPEtag tag = Load(Concat({Audio(), APETag(2000, {APEItem("Artist", std::string("Ana\0Bo", 6)),
+                                                        APEItem("Album Artist", "Va"), APEItem("Disc", "1/2"),
+                                                        APEItem("Composer", "Cy")})}));
+  EXPECT_EQ(tag.Artist(), "Ana; Bo");
+  EXPECT_EQ(tag.AlbumArtist(), "Va");
+  EXPECT_EQ(tag.Disc(), "1/2");
+  EXPECT_EQ(tag.Composer(), "Cy");
 }
 
 TEST(APEtag, HostileSizesAndCountsEndTheItemListQuietly) {

@@ -102,11 +102,14 @@ TEST(ID3v2, APlainCommentWinsOverAToolsDescribedComment) {
   EXPECT_EQ(Load(ID3v2Tag(3, {described})).Comment(), "0000 1111");
 }
 
-TEST(ID3v2, LongFramesAreCutAt2500BytesAndTheScanGoesOn) {
+TEST(ID3v2, LongFramesAreReadWholeAndTheScanGoesOn) {
   const TBytes title = ID3v2TextFrame("TIT2", std::string(3999, 'x'));
-  const TID3v2 tag = Load(ID3v2Tag(3, {title, ID3v2TextFrame("TPE1", "After")}));
-  EXPECT_EQ(tag.Title(), std::string(2499, 'x'));
+  const TID3v2 tag = Load(ID3v2Tag(3, {title, ID3v2TextFrame("TPE1", "After"), ID3v2TextFrame("TPE2", "Va"),
+                                       ID3v2TextFrame("TPOS", "1/2")}));
+  EXPECT_EQ(tag.Title(), std::string(3999, 'x'));
   EXPECT_EQ(tag.Artist(), "After");
+  EXPECT_EQ(tag.AlbumArtist(), "Va");
+  EXPECT_EQ(tag.Disc(), "1/2");
 }
 
 TEST(ID3v2, Utf16TextIsDecodedWholeInBothByteOrders) {

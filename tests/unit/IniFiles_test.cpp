@@ -86,3 +86,17 @@ TEST(IniFiles, WriteIntoAMissingFolderFails) {
   TIniFile ini(dir.File("no/such/a.ini"));
   EXPECT_THROW(ini.WriteString("S", "K", "1"), EIniFileException);
 }
+
+TEST(IniFiles, APipeOrAnOversizedFileIsReadAsEmptyWithoutWaitingAndNeverReplaced) {
+  TempDir dir;
+  const std::string pipe = dir.File("pipe.ini");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string big = dir.File("big.ini");
+  Put(big, "[S]\nK=1\n" + std::string(2 << 20, ';'));
+  for (const std::string& file : {pipe, big}) {
+    EXPECT_EQ(TIniFile(file).ReadString("S", "K", "none"), "none") << file;
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "2", file)) << file;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_EQ(std::filesystem::file_size(big), 8 + (2u << 20));
+}

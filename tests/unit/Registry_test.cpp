@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/ConfigHome.h"
 
@@ -90,6 +91,22 @@ TEST(Registry, DamagedFileIsSetAsideAndTheHiveStartsEmpty) {
   ASSERT_TRUE(registry.OpenKey("Software", true));
   registry.WriteString("A", "2");
   EXPECT_EQ(TRegistry().SetAsideFile(), "");
+}
+
+TEST(Registry, APipeOrAnOversizedFileIsSetAsideWithoutWaiting) {
+  ScopedConfigHome home;
+  WriteText(home.RegistryFile(), "");
+  std::filesystem::remove(home.RegistryFile());
+  ASSERT_EQ(::mkfifo(home.RegistryFile().c_str(), 0600), 0);
+  TRegistry pipe;
+  ASSERT_FALSE(pipe.SetAsideFile().empty());
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe.SetAsideFile()));
+  WriteText(home.RegistryFile(), "REGEDIT4\n" + std::string(2 << 20, '\n'));
+  TRegistry big;
+  ASSERT_FALSE(big.SetAsideFile().empty());
+  EXPECT_EQ(std::filesystem::file_size(big.SetAsideFile()), 9 + (2u << 20));
+  EXPECT_FALSE(big.OpenKey("Software", false));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe.SetAsideFile()));  // set aside in the same second, still there
 }
 
 TEST(Registry, ValueLinesThatAreNotREGEDIT4AreDamage) {

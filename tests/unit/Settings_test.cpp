@@ -143,8 +143,9 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "Original", "Copyright", "CRC", "CBRBitrate", "CBRQuality", "WriteVBRHeader", "MinBitrate", "MaxBitrate",
       "VBRQuality", "OGGCompressionLevel", "WMABitrate", "OutputFileNameFormat", "ConvFilePath",
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
-      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "ExistingFiles", "OutputPattern",
-      "ExtensionCase", "KeepFolders", "PlaylistPaths", "Jobs", "RunPath"};
+      "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "FLACSampleFormat", "APESampleFormat",
+      "ExistingFiles", "OutputPattern", "ExtensionCase", "KeepFolders", "PlaylistPaths", "TrackNumberFrom",
+      "FolderCover", "Jobs", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/OutputPattern.h"
+
 namespace sn = SettingNames;
 
 TEST(SinkSettings, MP3TakesPositionsAndBitRatesAsNumbers) {
@@ -74,4 +76,36 @@ TEST(SinkSettings, TagsComeFromTheRow) {
   EXPECT_EQ(SinkTags(row, 7).Track, "7");
   EXPECT_EQ(VorbisComments(row),
             (std::vector<std::string>{"TITLE=T", "ARTIST=A", "ALBUM=L", "DATE=1999", "COMMENT=C", "GENRE=Rock"}));
+}
+
+TEST(SinkSettings, VorbisCommentsSplitNameListsAndAddTheExtraFieldsTheRowHas) {
+  TConversionRow row;
+  row.Title = "A; B";
+  row.Artist = "Ana; Bo";
+  row.Genre = "Rock";
+  row.Comment = "x; y";
+  row.AlbumArtist = "Va";
+  row.Disc = "2";
+  row.TotalTracks = "12";
+  row.Composer = "Cy; Di";
+  EXPECT_EQ(VorbisComments(row, "3"),
+            (std::vector<std::string>{"TITLE=A; B", "ARTIST=Ana", "ARTIST=Bo", "ALBUM=", "DATE=", "COMMENT=x; y",
+                                      "GENRE=Rock", "TRACKNUMBER=3", "ALBUMARTIST=Va", "DISCNUMBER=2",
+                                      "TOTALTRACKS=12", "COMPOSER=Cy", "COMPOSER=Di"}));
+  EXPECT_EQ(SplitValues("a; b;c"), (std::vector<std::string>{"a", "b;c"}));
+}
+
+TEST(SinkSettings, TrackNumberFromTheFilesTagFallsBackToTheListPosition) {
+  TSettings settings;
+  TConversionRow row;
+  row.SourceTrack = "3/12";
+  EXPECT_EQ(SinkTags(settings, row, 7).Track, "7");
+  settings.SetText(sn::TrackNumberFrom, "File's tag");
+  EXPECT_EQ(SinkTags(settings, row, 7).Track, "3");
+  settings.SetText(sn::OutputPattern, "<Track Number>");
+  EXPECT_EQ(OutputPathFor(settings, row, 7, "/out", "WAV"), "/out/03.WAV");
+  for (const char* own : {"", "0", "x"}) {
+    row.SourceTrack = own;
+    EXPECT_EQ(SinkTags(settings, row, 7).Track, "7") << own;
+  }
 }

@@ -10,13 +10,15 @@ TEST(SongInformationJson, WritesEveryFieldInOrderWithTheStreamNested) {
   info.Track = "3";
   info.StreamInfo.Valid = "Yes";
   info.StreamInfo.Duration = 12.5;
+  info.TotalDiscs = "2";
   const std::string json = SongInformationToJson(info);
   EXPECT_EQ(json,
             R"({"TagExists":"","TagVersion":"","Title":"Title","Artist":"","Album":"","Track":"3","Year":"",)"
             R"("Genre":"","Comment":"","Composer":"","Encoder":"","Copyright":"","Language":"","Link":"",)"
             R"("Lyrics":"","StreamInfo":{"FileSize":"","BitRate":"","SampleRate":"","ChannelMode":"",)"
             R"("Valid":"Yes","Format":"","FramePosition":"","CRC":"","Frames":"","Copyrighted":"",)"
-            R"("Original":"","Emphasis":"","EncoderName":"","Duration":12.5}})");
+            R"("Original":"","Emphasis":"","EncoderName":"","Duration":12.5},)"
+            R"("AlbumArtist":"","Disc":"","TotalTracks":"","TotalDiscs":"2","Cover":"","CoverNote":""})");
 }
 
 TEST(SongInformationJson, EscapesQuotesControlsAndBrokenUtf8) {

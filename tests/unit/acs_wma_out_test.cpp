@@ -57,6 +57,11 @@ public:
     Attributes.push_back({name, std::vector<uint8_t>(value, value + length)});
     return WR_OK;
   }
+  TWriterResult AddAttribute(uint16_t, const std::u16string& name, TWMTAttrDataType, const uint8_t* value,
+                             uint32_t length) override {
+    Attributes.push_back({name, std::vector<uint8_t>(value, value + length)});
+    return WR_OK;
+  }
 };
 
 class WmaOutTest : public ::testing::Test {

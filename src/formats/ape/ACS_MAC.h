@@ -5,10 +5,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "formats/ape/MACDll.h"
 #include "pipeline/ACS_Classes.h"
+#include "tags/Picture.h"
+#include "pipeline/OutputSampleFormat.h"
 
 class TMACOut : public TACSFileOut {
 public:
@@ -20,6 +23,11 @@ public:
   int32_t CompressionLevel() const { return FCompressionLevel; }
   // 1000, 2000, 3000 or 4000; anything else stores 2000.
   void SetCompressionLevel(int32_t value);
+  // 16-bit stereo, the only shape whose files every decoder reads back the same; wider samples and
+  // more channels are brought to it by the stages.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+  TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
+  void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
   int32_t MaxAudioBytes() const { return FMaxAudioBytes; }
   void SetMaxAudioBytes(int32_t value) { FMaxAudioBytes = value; }
 
@@ -37,6 +45,8 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // The picture the tag's "Cover Art (Front)" item carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -45,11 +55,13 @@ protected:
 
 private:
   void StartCompressor();
+  void TagCover();
   void PlaceChunk(int32_t count);
   [[noreturn]] void FailCall(const std::string& call, int code, int systemError) const;
 
   int32_t FCompressionLevel = 2000;
   int32_t FMaxAudioBytes = -1;
+  TOutputSampleFormat FSampleFormat = TOutputSampleFormat::osfAsInput;
   std::string FId3TagTitle;
   std::string FId3TagArtist;
   std::string FId3TagAlbum;
@@ -57,6 +69,7 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::optional<TPicture> FCover;
   std::array<uint8_t, BlockBufferSize> FBlockBuffer{};
   std::unique_ptr<TAPECompress> FAPECompress;
   TMACWaveFormatEx FWaveFormat{};

@@ -13,7 +13,8 @@ TMACOut::TMACOut() {
                            reinterpret_cast<const void*>(MACDll::c_APECompress_UnlockBuffer)},
                           {"c_APECompress_Finish", reinterpret_cast<const void*>(MACDll::c_APECompress_Finish)},
                           {"FillWaveFormatEx", reinterpret_cast<const void*>(MACDll::FillWaveFormatEx)},
-                          {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)}});
+                          {"TagFileSimple", reinterpret_cast<const void*>(MACDll::TagFileSimple)},
+                          {"TagFileCover", reinterpret_cast<const void*>(MACDll::TagFileCover)}});
 }
 
 TMACOut::~TMACOut() { EndWorker(); }
@@ -31,12 +32,17 @@ void TMACOut::SetCompressionLevel(int32_t value) {
   FCompressionLevel = (value == 1000 || value == 2000 || value == 3000 || value == 4000) ? value : 2000;
 }
 
+TPcmFormat TMACOut::AcceptedFormat(const TPcmFormat& offered) const {
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 16, .MaxChannels = 2, .Float = false});
+}
+
 void TMACOut::StartCompressor() {
   TACSInput& input = *Input();
-  const int32_t bits = input.GetBitsPerSample();
-  const int32_t channels = input.GetChannels();
+  const TPcmFormat format = input.GetFormat();
+  const int32_t bits = format.BitsPerSample;
+  const int32_t channels = format.Channels;
   // The codec would take other shapes, but no decoder reads them back the same.
-  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2)) {
+  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2) || format.Kind != TSampleKind::skInteger) {
     throw EACSException(FFileName + ": Monkey's Audio output needs 8- or 16-bit mono or stereo audio (the input has " +
                         std::to_string(bits) + " bits and " + std::to_string(channels) + " channels)");
   }
@@ -110,6 +116,19 @@ bool TMACOut::DoOutput(bool abort) {
   return true;
 }
 
+void TMACOut::TagCover() {
+  if (!FCover || FCover->Data.empty()) {
+    return;
+  }
+  const std::string name = FCover->MimeType == "image/png" ? "cover.png" : "cover.jpg";
+  errno = 0;
+  const int tagged = MACDll::TagFileCover(TargetName().c_str(), name.c_str(), FCover->Data.data(),
+                                          static_cast<int>(FCover->Data.size()));
+  if (tagged != 0) {
+    FailCall("TagFileCover", tagged, errno);
+  }
+}
+
 void TMACOut::Done() {
   if (!FAPECompress) {
     FlushInput();
@@ -134,4 +153,5 @@ void TMACOut::Done() {
   if (tagged != 0) {
     FailCall("TagFileSimple", tagged, errno);
   }
+  TagCover();
 }

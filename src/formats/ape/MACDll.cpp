@@ -32,6 +32,7 @@ void ForEachEntry(TVisitor&& visit) {
   visit(GetVersionNumber, "GetVersionNumber");
   visit(ShowFileInfoDialog, "ShowFileInfoDialog");
   visit(TagFileSimple, "TagFileSimple");
+  visit(TagFileCover, "TagFileCover");
   visit(VerifyFile, "VerifyFile");
   visit(c_APECompress_AddData, "c_APECompress_AddData");
   visit(c_APECompress_Create, "c_APECompress_Create");

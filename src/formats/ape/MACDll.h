@@ -27,6 +27,7 @@ inline decltype(&::GetInterfaceCompatibility) GetInterfaceCompatibility = nullpt
 inline decltype(&::GetVersionNumber) GetVersionNumber = nullptr;
 inline decltype(&::ShowFileInfoDialog) ShowFileInfoDialog = nullptr;
 inline decltype(&::TagFileSimple) TagFileSimple = nullptr;
+inline decltype(&::TagFileCover) TagFileCover = nullptr;
 inline decltype(&::VerifyFile) VerifyFile = nullptr;
 inline decltype(&::c_APECompress_AddData) c_APECompress_AddData = nullptr;
 inline decltype(&::c_APECompress_Create) c_APECompress_Create = nullptr;

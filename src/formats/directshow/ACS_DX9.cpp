@@ -87,7 +87,15 @@ int32_t TDX9In::Refill() {
   if (!FLoop && FReader->EndOfStream()) {
     FSize = Position() + n;
   }
+  if (FReadFault.empty()) {
+    FReadFault = FReader->ReadFault();
+  }
   return n;
+}
+
+int64_t TDX9In::SizeSlack() {
+  // A stated length still counts the encoder's padding, up to a few frames; a second covers it.
+  return FReader && FReader->LengthStated() ? static_cast<int64_t>(FSR) * FrameBytes() : -1;
 }
 
 int32_t TDX9In::GetData(std::span<uint8_t> buffer) {

@@ -22,6 +22,7 @@ public:
 
   int32_t GetData(std::span<uint8_t> buffer) override;
   void Init() override;
+  int64_t SizeSlack() override;
   void Flush() override;
   void OpenFile() override;
   void CloseFile() override;

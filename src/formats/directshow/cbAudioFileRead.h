@@ -42,6 +42,8 @@ public:
   int32_t ReadData(std::span<uint8_t> buffer);
   // True when the last ReadData delivered the end of the stream.
   bool EndOfStream() { return FMultiMediaStream->EndOfStream(); }
+  bool LengthStated() const { return FMultiMediaStream->LengthStated(); }
+  std::string ReadFault() const { return FMultiMediaStream->ReadFault(); }
   // Time in 100-nanosecond units, clamped to the stream.
   void SetPosition(int64_t time);
 

@@ -131,7 +131,18 @@ int32_t TFFmpegIn::Refill() {
   if (!FLoop && FEndSample == -1 && FReader->EndOfStream()) {
     FSize = Position() + n;
   }
+  if (FReadFault.empty()) {
+    FReadFault = FReader->ReadFault();
+  }
   return n;
+}
+
+int64_t TFFmpegIn::SizeSlack() {
+  if (!FReader || !FReader->LengthStated()) {
+    return -1;
+  }
+  // A stated length that is not exact still counts the encoder's padding; a second covers it.
+  return FReader->LengthExact() ? 0 : static_cast<int64_t>(FSR) * FFormat.BytesPerFrame();
 }
 
 int32_t TFFmpegIn::GetData(std::span<uint8_t> buffer) {

@@ -22,6 +22,7 @@ public:
   int32_t GetData(std::span<uint8_t> buffer) override;
   // Unlike the base, refuses a file that cannot be opened instead of delivering nothing from it.
   void Init() override;
+  int64_t SizeSlack() override;
   void Flush() override;
   // A file that opens but cannot be decoded raises EACSException saying why ("<file>: it has 12
   // channels; at most 8 are read"); a missing or unreadable file only leaves the source not Valid.

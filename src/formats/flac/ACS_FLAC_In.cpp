@@ -3,11 +3,28 @@
 
 #include "formats/CodecLibrary.h"
 #include "formats/flac/ACS_FLAC.h"
+#include "formats/flac/ChannelMaskComment.h"
 #include "formats/flac/FLAC.h"
+#include "pipeline/ChannelMask.h"
 
 namespace {
 
+constexpr int32_t MaxChannels = 8;
+
 FLAC__StreamDecoder* AsDecoder(void* decoder) { return static_cast<FLAC__StreamDecoder*>(decoder); }
+
+std::string DecodeErrorText(FLAC__StreamDecoderErrorStatus status) {
+  switch (status) {
+    case FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC:
+      return "the FLAC stream lost sync";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:
+      return "a FLAC frame header is damaged";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH:
+      return "a FLAC frame fails its checksum";
+    default:
+      return "the FLAC stream is damaged";
+  }
+}
 
 }  // namespace
 
@@ -69,21 +86,25 @@ struct TFLACInCallbacks {
     const auto& header = frame->header;
     // Frames that do not match the stream information would overrun the interleaving below.
     if (static_cast<int32_t>(header.channels) != source.FChan ||
-        static_cast<int32_t>(header.bits_per_sample) != source.FBPS) {
+        static_cast<int32_t>(header.bits_per_sample) != source.FStreamBits) {
       return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
     source.FBlockSizeOfFrame = header.blocksize;
-    source.FFrameBytes = (source.FBPS / 8) * static_cast<int32_t>(header.blocksize) * source.FChan;
+    const int32_t bytes = source.FBPS / 8;
+    source.FFrameBytes = bytes * static_cast<int32_t>(header.blocksize) * source.FChan;
     source.FFrameBuffer.resize(static_cast<size_t>(source.FFrameBytes));
+    // A width between whole bytes (12, 20 bits) fills the upper bits of the next one.
+    const int32_t shift = source.FBPS - source.FStreamBits;
     uint8_t* out = source.FFrameBuffer.data();
     for (uint32_t i = 0; i < header.blocksize; ++i) {
       for (int32_t c = 0; c < source.FChan; ++c) {
-        const FLAC__int32 sample = channels[c][i];
-        if (source.FBPS == 16) {
-          *out++ = static_cast<uint8_t>(sample & 0xFF);
-          *out++ = static_cast<uint8_t>((sample >> 8) & 0xFF);
-        } else {
+        const auto sample = static_cast<uint32_t>(channels[c][i]) << shift;
+        if (bytes == 1) {
           *out++ = static_cast<uint8_t>(sample + 128);
+          continue;
+        }
+        for (int32_t b = 0; b < bytes; ++b) {
+          *out++ = static_cast<uint8_t>(sample >> (8 * b));
         }
       }
     }
@@ -91,23 +112,39 @@ struct TFLACInCallbacks {
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
   }
 
+  static void TakeChannelMask(TFLACIn& source, const FLAC__StreamMetadata_VorbisComment& comments) {
+    for (uint32_t i = 0; i < comments.num_comments; ++i) {
+      const auto& entry = comments.comments[i];
+      uint32_t mask = 0;
+      if (entry.entry != nullptr &&
+          ParseChannelMaskComment({reinterpret_cast<const char*>(entry.entry), entry.length}, mask)) {
+        source.FChannelMask = PassableChannelMask(mask, source.FChan);
+      }
+    }
+  }
+
   static void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* client) {
+    TFLACIn& source = Source(client);
+    if (metadata->type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
+      TakeChannelMask(source, metadata->data.vorbis_comment);
+      return;
+    }
     if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO) {
       return;
     }
-    TFLACIn& source = Source(client);
     const auto& info = metadata->data.stream_info;
     source.FSR = static_cast<int32_t>(info.sample_rate);
     source.FChan = static_cast<int32_t>(info.channels);
-    source.FBPS = static_cast<int32_t>(info.bits_per_sample);
-    if (source.FChan > 2) {
+    source.FStreamBits = static_cast<int32_t>(info.bits_per_sample);
+    // Samples travel in whole bytes: 8, 16, 24 or 32 bits.
+    source.FBPS = (source.FStreamBits + 7) / 8 * 8;
+    if (source.FChan > MaxChannels) {
       source.FValid = false;
       source.FInvalidReason = std::to_string(source.FChan) + " channels";
     }
-    // The pipeline carries 8- and 16-bit samples only; 12 or 20 bits would not fit either layout.
-    if (source.FBPS != 8 && source.FBPS != 16) {
+    if (source.FStreamBits < 4 || source.FStreamBits > 32) {
       source.FValid = false;
-      source.FInvalidReason = std::to_string(source.FBPS) + " bits per sample";
+      source.FInvalidReason = std::to_string(source.FStreamBits) + " bits per sample";
     }
     // The stream information holds 36 bits of sample count.
     source.FTotalSamples = static_cast<int64_t>(info.total_samples);
@@ -115,8 +152,12 @@ struct TFLACInCallbacks {
     source.FMinFrameSize = info.min_framesize;
   }
 
-  static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* client) {
+  static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, void* client) {
     TFLACIn& source = Source(client);
+    // While delivering, the library steps over the damage and goes on: the run fails at its end.
+    if (source.Busy() && source.FReadFault.empty()) {
+      source.FReadFault = DecodeErrorText(status);
+    }
     source.FValid = false;
     if (source.FInvalidReason.empty()) {
       source.FInvalidReason = "damaged data";
@@ -137,7 +178,8 @@ TFLACIn::TFLACIn() : FLibrary(FLACLibrary()) {
                      {"FLAC__stream_decoder_new", "FLAC__stream_decoder_delete", "FLAC__stream_decoder_init_stream",
                       "FLAC__stream_decoder_process_until_end_of_metadata", "FLAC__stream_decoder_process_single",
                       "FLAC__stream_decoder_get_state", "FLAC__stream_decoder_seek_absolute",
-                      "FLAC__stream_decoder_reset", "FLAC__stream_decoder_flush", "FLAC__stream_decoder_finish"});
+                      "FLAC__stream_decoder_reset", "FLAC__stream_decoder_flush", "FLAC__stream_decoder_finish",
+                      "FLAC__stream_decoder_set_metadata_respond"});
 }
 
 TFLACIn::~TFLACIn() {
@@ -168,7 +210,8 @@ void TFLACIn::OpenFile() {
     }
   }
   FValid = true;
-  FChan = FSR = FBPS = 0;
+  FChan = FSR = FBPS = FStreamBits = 0;
+  FChannelMask = 0;
   FSize = 0;
   FTotalSamples = 0;
   FBlockSizeOfFrame = 0;
@@ -177,6 +220,7 @@ void TFLACIn::OpenFile() {
   if (!FDecoder) {
     throw EACSException("Failed to initialize FLAC decoder.");
   }
+  FLACLibrary().FLAC__stream_decoder_set_metadata_respond(AsDecoder(FDecoder.get()), FLAC__METADATA_TYPE_VORBIS_COMMENT);
   const FLAC__StreamDecoderInitStatus status = FLACLibrary().FLAC__stream_decoder_init_stream(
       AsDecoder(FDecoder.get()), &TFLACInCallbacks::Read, &TFLACInCallbacks::Seek, &TFLACInCallbacks::Tell,
       &TFLACInCallbacks::Length, &TFLACInCallbacks::Eof, &TFLACInCallbacks::Write, &TFLACInCallbacks::Metadata,
@@ -195,6 +239,12 @@ void TFLACIn::OpenFile() {
   }
   FEndOfStream = false;
   FBytesPerSampleFrame = (FBPS / 8) * FChan;
+}
+
+TPcmFormat TFLACIn::GetFormat() {
+  TPcmFormat format = TACSFileIn::GetFormat();
+  format.ChannelMask = FChannelMask;
+  return format;
 }
 
 void TFLACIn::CloseFile() {

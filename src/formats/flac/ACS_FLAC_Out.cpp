@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
 #include "formats/CodecLibrary.h"
 #include "formats/flac/ACS_FLAC.h"
+#include "formats/flac/ChannelMaskComment.h"
 #include "formats/flac/FLAC.h"
+#include "formats/flac/FLACMetadata.h"
 
 namespace {
 
@@ -90,7 +93,9 @@ TFLACOut::TFLACOut() : FLibrary(FLACLibrary()) {
                       "FLAC__stream_encoder_set_do_exhaustive_model_search",
                       "FLAC__stream_encoder_set_total_samples_estimate", "FLAC__stream_encoder_get_blocksize",
                       "FLAC__stream_encoder_init_stream", "FLAC__stream_encoder_process_interleaved",
-                      "FLAC__stream_encoder_finish"});
+                      "FLAC__stream_encoder_finish", "FLAC__stream_encoder_set_metadata",
+                      "FLAC__metadata_object_new", "FLAC__metadata_object_delete",
+                      "FLAC__metadata_object_vorbiscomment_append_comment"});
 }
 
 TFLACOut::~TFLACOut() { EndWorker(); }
@@ -112,11 +117,18 @@ void TFLACOut::SetBestModelSearch(bool value) {
   }
 }
 
+TPcmFormat TFLACOut::AcceptedFormat(const TPcmFormat& offered) const {
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .MaxChannels = 8, .Float = false});
+}
+
+void TFLACOut::DescribeChannelLayout(uint32_t mask) { FLayoutComment = ChannelMaskComment(mask, FChannels); }
+
 void TFLACOut::ConfigureEncoder(TACSInput& input) {
   const TFLACBinding& lib = FLACLibrary();
   FLAC__StreamEncoder* encoder = AsEncoder(FEncoder.get());
-  FBitsPerSample = input.GetBitsPerSample();
-  FChannels = input.GetChannels();
+  const TPcmFormat format = input.GetFormat();
+  FBitsPerSample = format.BitsPerSample;
+  FChannels = format.Channels;
   lib.FLAC__stream_encoder_set_verify(encoder, FVerify);
   lib.FLAC__stream_encoder_set_channels(encoder, static_cast<uint32_t>(FChannels));
   lib.FLAC__stream_encoder_set_bits_per_sample(encoder, static_cast<uint32_t>(FBitsPerSample));
@@ -130,8 +142,8 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
     lib.FLAC__stream_encoder_set_compression_level(encoder, static_cast<uint32_t>(FCompressionLevel));
   } else {
     lib.FLAC__stream_encoder_set_max_lpc_order(encoder, FMaxLPCOrder);
-    if (FBitsPerSample + FQLPCoeffPrecision > 31) {
-      FQLPCoeffPrecision = static_cast<uint16_t>(31 - FBitsPerSample);
+    if (FQLPCoeffPrecision != 0 && FBitsPerSample + FQLPCoeffPrecision > 31) {
+      FQLPCoeffPrecision = static_cast<uint16_t>(std::max(31 - FBitsPerSample, 0));
     }
     lib.FLAC__stream_encoder_set_qlp_coeff_precision(encoder, FQLPCoeffPrecision);
     lib.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(encoder, FQLPCoeffPrecisionSearch);
@@ -144,6 +156,48 @@ void TFLACOut::ConfigureEncoder(TACSInput& input) {
     const double frames = std::nearbyint(static_cast<double>(input.Size()) / bytesPerSample / FChannels);
     lib.FLAC__stream_encoder_set_total_samples_estimate(encoder, static_cast<FLAC__uint64>(frames));
   }
+  DescribeChannelLayout(format.ChannelMask);
+}
+
+void TFLACOut::SetMetadata() {
+  FMetadata = std::make_unique<TFLACMetadata>(FLACLibrary());
+  std::vector<std::string> comments = FComments;
+  if (!FLayoutComment.empty()) {
+    comments.push_back(FLayoutComment);
+  }
+  FMetadata->AddVorbisComments(comments);
+  if (FillCoverBlock()) {
+    FMetadata->AddBorrowed(&FCoverBlock);
+  }
+  FMetadata->AddPadding(TFLACMetadata::PaddingSize);
+  FLACLibrary().FLAC__stream_encoder_set_metadata(AsEncoder(FEncoder.get()), FMetadata->Blocks(), FMetadata->Count());
+}
+
+bool TFLACOut::FillCoverBlock() {
+  if (!FCover) {
+    return false;
+  }
+  const size_t length = FLACPictureBlock(*FCover).size();
+  const bool printable = std::all_of(FCover->MimeType.begin(), FCover->MimeType.end(),
+                                     [](char c) { return c >= 0x20 && c <= 0x7E; });
+  // A metadata block holds at most 2^24 - 1 bytes; the library refuses MIME types beyond ASCII.
+  if (length >= (size_t{1} << 24) || !printable) {
+    return false;
+  }
+  FCoverBlock = {};
+  FCoverBlock.type = FLAC__METADATA_TYPE_PICTURE;
+  FCoverBlock.length = static_cast<uint32_t>(length);
+  FLAC__StreamMetadata_Picture& picture = FCoverBlock.data.picture;
+  picture.type = static_cast<FLAC__StreamMetadata_Picture_Type>(FCover->Type);
+  picture.mime_type = FCover->MimeType.data();
+  picture.description = reinterpret_cast<FLAC__byte*>(FCover->Description.data());
+  const TImageSize size = ImageDimensions(FCover->Data);
+  picture.width = size.Width;
+  picture.height = size.Height;
+  picture.depth = size.Width > 0 ? 24 : 0;
+  picture.data_length = static_cast<FLAC__uint32>(FCover->Data.size());
+  picture.data = FCover->Data.data();
+  return true;
 }
 
 void TFLACOut::StartEncoder() {
@@ -176,9 +230,11 @@ void TFLACOut::Prepare() {
     Input()->Init();
     inputStarted = true;
     ConfigureEncoder(*Input());
+    SetMetadata();
     StartEncoder();
   } catch (...) {
     FEncoder.reset();
+    FMetadata.reset();
     AbandonPrepare(inputStarted);
     throw;
   }
@@ -209,15 +265,22 @@ bool TFLACOut::DoOutput(bool abort) {
   if (bytes == 0) {
     return false;
   }
-  const size_t samples = static_cast<size_t>(bytes) * 8 / static_cast<size_t>(FBitsPerSample);
+  const auto width = static_cast<size_t>(FBitsPerSample / 8);
+  const size_t samples = static_cast<size_t>(bytes) / width;
   FSamples.resize(samples);
-  if (FBitsPerSample == 16) {
-    for (size_t i = 0; i < samples; ++i) {
-      FSamples[i] = static_cast<int16_t>(FReadBlock[2 * i] | (FReadBlock[2 * i + 1] << 8));
-    }
-  } else {
+  if (width == 1) {
     for (size_t i = 0; i < samples; ++i) {
       FSamples[i] = static_cast<int32_t>(FReadBlock[i]) - 128;
+    }
+  } else {
+    // Little-endian samples, sign-extended from their top byte.
+    const int unused = 32 - FBitsPerSample;
+    for (size_t i = 0; i < samples; ++i) {
+      uint32_t value = 0;
+      for (size_t b = 0; b < width; ++b) {
+        value |= static_cast<uint32_t>(FReadBlock[i * width + b]) << (8 * b);
+      }
+      FSamples[i] = static_cast<int32_t>(value << unused) >> unused;
     }
   }
   const auto frames = static_cast<uint32_t>(samples / static_cast<size_t>(FChannels));
@@ -234,6 +297,7 @@ void TFLACOut::FinishEncoder() {
   // The library encodes what it still holds and rewrites the stream information at the start.
   const bool finished = FLACLibrary().FLAC__stream_encoder_finish(AsEncoder(FEncoder.get()));
   FEncoder.reset();
+  FMetadata.reset();
   if (!finished) {
     throw EACSException(FWriteFailure.empty() ? FFileName + ": the FLAC stream could not be completed" : FWriteFailure);
   }

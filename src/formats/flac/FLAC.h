@@ -1,9 +1,11 @@
 #pragma once
 
-// The FLAC library: stream encoder and stream decoder, every byte through callbacks.
+// The FLAC library: stream encoder and stream decoder, every byte through callbacks, and the
+// metadata objects an encoder writes before the audio.
 // Loaded by name at run time ("libFLAC.so.12"); the types come from the library's header, nothing links
 // against it. Components hold a Load of the binding for their lifetime (TBindingRef).
 
+#include <FLAC/metadata.h>
 #include <FLAC/stream_decoder.h>
 #include <FLAC/stream_encoder.h>
 
@@ -62,6 +64,7 @@
   X(FLAC__stream_encoder_set_min_residual_partition_order) \
   X(FLAC__stream_encoder_set_max_residual_partition_order) \
   X(FLAC__stream_encoder_set_total_samples_estimate) \
+  X(FLAC__stream_encoder_set_metadata) \
   X(FLAC__stream_encoder_get_state) \
   X(FLAC__stream_encoder_get_verify_decoder_state) \
   X(FLAC__stream_encoder_get_verify_decoder_error_stats) \
@@ -87,7 +90,10 @@
   X(FLAC__stream_encoder_init_ogg_file) \
   X(FLAC__stream_encoder_finish) \
   X(FLAC__stream_encoder_process) \
-  X(FLAC__stream_encoder_process_interleaved)
+  X(FLAC__stream_encoder_process_interleaved) \
+  X(FLAC__metadata_object_new) \
+  X(FLAC__metadata_object_delete) \
+  X(FLAC__metadata_object_vorbiscomment_append_comment)
 
 KESTRUNE_BINDING_CLASS(TFLACBinding, KESTRUNE_FLAC_ENTRIES)
 

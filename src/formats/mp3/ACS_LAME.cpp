@@ -1,5 +1,6 @@
 #include "formats/mp3/ACS_LAME.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <filesystem>
 
@@ -41,6 +42,15 @@ TMP3Out::TMP3Out() : FLibrary(LameLibrary()) {
 }
 
 TMP3Out::~TMP3Out() { EndWorker(); }
+
+TPcmFormat TMP3Out::AcceptedFormat(const TPcmFormat& offered) const {
+  TPcmFormat accepted = TACSFileOut::AcceptedFormat(offered);
+  if (offered.SampleRate < MinInputRate || offered.SampleRate > MaxInputRate) {
+    accepted.SampleRate = FSampleRate != TMP3SampleRate::srDefault ? MP3SampleRateHz(FSampleRate)
+                                                                    : std::clamp(offered.SampleRate, MinInputRate, MaxInputRate);
+  }
+  return accepted;
+}
 
 TMP3Out::TEncoder TMP3Out::NewEncoder(TACSInput& input) {
   const TLameBinding& lib = LameLibrary();
@@ -112,8 +122,9 @@ void TMP3Out::Prepare() {
     }
     FOutputBuffer.assign(OutputBufferSize, 0);
     // The full tag goes before the audio; LAME's ID3v1 trailer follows the audio at the end.
-    const std::vector<uint8_t> tag = BuildId3v2Tag({FId3TagTitle, FId3TagArtist, FId3TagAlbum, FId3TagYear,
-                                                    FId3TagTrack, FId3TagComment, FId3TagGenre});
+    const std::vector<uint8_t> tag =
+        BuildId3v2Tag({FId3TagTitle, FId3TagArtist, FId3TagAlbum, FId3TagYear, FId3TagTrack, FId3TagComment,
+                       FId3TagGenre, FId3TagAlbumArtist, FId3TagDisc, FId3TagComposer, FCover});
     FStream->Write(tag);
     FAudioStart = FStream->Position();
   } catch (...) {

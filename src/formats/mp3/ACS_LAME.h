@@ -5,11 +5,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/DynamicLibrary.h"
+#include "tags/Picture.h"
 
 // Some member names clash with the Vorbis sink's and with LAME's own header, so they are named
 // through their type: TMP3BitRate::br128, TMP3Mode::STEREO.
@@ -51,8 +53,16 @@ public:
   static constexpr int32_t BlockBufferSize = 16384;
   static constexpr int32_t OutputBufferSize = 17440;  // 1.25 x 8192 + 7200: the largest block's worst case
 
+  // The lowest and highest input rates the encoder takes.
+  static constexpr int32_t MinInputRate = 8000;
+  static constexpr int32_t MaxInputRate = 48000;
+
   TMP3Out();
   ~TMP3Out() override;
+
+  // 16-bit stereo at the offered rate when the encoder takes it; otherwise at the output rate
+  // chosen in SampleRate, or without one at the nearest rate it takes.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
 
   TMP3BitRate BitRate() const { return FBitRate; }
   void SetBitRate(TMP3BitRate value) { FBitRate = value; }
@@ -93,6 +103,15 @@ public:
   void SetId3TagComment(const std::string& value) { FId3TagComment = value; }
   const std::string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::string& value) { FId3TagGenre = value; }
+  // Fields only the ID3v2 tag holds.
+  const std::string& Id3TagAlbumArtist() const { return FId3TagAlbumArtist; }
+  void SetId3TagAlbumArtist(const std::string& value) { FId3TagAlbumArtist = value; }
+  const std::string& Id3TagDisc() const { return FId3TagDisc; }
+  void SetId3TagDisc(const std::string& value) { FId3TagDisc = value; }
+  const std::string& Id3TagComposer() const { return FId3TagComposer; }
+  void SetId3TagComposer(const std::string& value) { FId3TagComposer = value; }
+  // The picture the tag before the audio carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -131,6 +150,10 @@ private:
   std::string FId3TagTrack;
   std::string FId3TagComment;
   std::string FId3TagGenre;
+  std::string FId3TagAlbumArtist;
+  std::string FId3TagDisc;
+  std::string FId3TagComposer;
+  std::optional<TPicture> FCover;
 
   std::array<int16_t, BlockBufferSize / 2> FBlockBuffer{};
   std::vector<uint8_t> FOutputBuffer;

@@ -27,6 +27,15 @@ void AppendTextFrame(std::vector<uint8_t>& out, const char* id, const std::strin
   AppendFrame(out, id, body);
 }
 
+// Version 2.4 separates the values of a list of names by a zero byte.
+void AppendNamesFrame(std::vector<uint8_t>& out, const char* id, const std::string& names) {
+  std::string text = names;
+  for (size_t at = text.find("; "); at != std::string::npos; at = text.find("; ", at + 1)) {
+    text.replace(at, 2, 1, '\0');
+  }
+  AppendTextFrame(out, id, text);
+}
+
 void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {
   if (text.empty()) {
     return;
@@ -37,17 +46,35 @@ void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {
   AppendFrame(out, "COMM", body);
 }
 
+void AppendPictureFrame(std::vector<uint8_t>& out, const std::optional<TPicture>& picture) {
+  if (!picture) {
+    return;
+  }
+  std::vector<uint8_t> body{Utf8Encoding};
+  body.insert(body.end(), picture->MimeType.begin(), picture->MimeType.end());
+  body.push_back(0);
+  body.push_back(static_cast<uint8_t>(picture->Type));
+  body.insert(body.end(), picture->Description.begin(), picture->Description.end());
+  body.push_back(0);
+  body.insert(body.end(), picture->Data.begin(), picture->Data.end());
+  AppendFrame(out, "APIC", body);
+}
+
 }  // namespace
 
 std::vector<uint8_t> BuildId3v2Tag(const TId3Fields& fields) {
   std::vector<uint8_t> frames;
   AppendTextFrame(frames, "TIT2", fields.Title);
-  AppendTextFrame(frames, "TPE1", fields.Artist);
+  AppendNamesFrame(frames, "TPE1", fields.Artist);
   AppendTextFrame(frames, "TALB", fields.Album);
   AppendTextFrame(frames, "TDRC", fields.Year);
   AppendTextFrame(frames, "TRCK", fields.Track);
   AppendCommentFrame(frames, fields.Comment);
-  AppendTextFrame(frames, "TCON", fields.Genre);
+  AppendNamesFrame(frames, "TCON", fields.Genre);
+  AppendNamesFrame(frames, "TPE2", fields.AlbumArtist);
+  AppendTextFrame(frames, "TPOS", fields.Disc);
+  AppendNamesFrame(frames, "TCOM", fields.Composer);
+  AppendPictureFrame(frames, fields.Cover);
   if (frames.empty()) {
     return {};
   }

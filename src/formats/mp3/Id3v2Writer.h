@@ -4,8 +4,11 @@
 // LAME's own ID3v1 trailer holds at most 30 Latin-1 characters a field.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tags/Picture.h"
 
 struct TId3Fields {
   std::string Title;
@@ -15,6 +18,10 @@ struct TId3Fields {
   std::string Track;
   std::string Comment;
   std::string Genre;
+  std::string AlbumArtist;
+  std::string Disc;  // "2" or "2/3"
+  std::string Composer;
+  std::optional<TPicture> Cover;  // an APIC frame of the picture's type
 };
 
 // The whole tag, header included; empty when every field is empty. Texts are UTF-8.

@@ -49,6 +49,10 @@ public:
   TVorbisOut();
   ~TVorbisOut() override;
 
+  // 16-bit at the offered rate; 3 to 8 channels stay as they are when their speakers make a
+  // layout Vorbis defines, anything else is taken as stereo.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+
   float Compression() const { return FCompression; }
   void SetCompression(float value) { FCompression = value; }
   const std::vector<std::string>& Comments() const { return FComments; }
@@ -91,6 +95,7 @@ private:
   std::unique_ptr<TVorbisEncoderState> FState;
   bool FEndOfStream = false;
   int32_t FChannels = 0;
+  std::vector<int32_t> FOrder;  // the input channel of each Vorbis channel
 };
 
 class TVorbisIn : public TACSFileIn {
@@ -111,6 +116,8 @@ private:
   friend struct TVorbisInCallbacks;
 
   void FillBuffer();
+  // At the end of the data: a read error, or a stream whose last page is missing, is the run's fault.
+  void NoteStreamEnd(long lastRead);
   void ForgetFormat();
 
   TBindingRef FOgg;

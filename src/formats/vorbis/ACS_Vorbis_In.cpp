@@ -4,6 +4,7 @@
 
 #include "formats/CodecLibrary.h"
 #include "formats/vorbis/ACS_Vorbis.h"
+#include "formats/vorbis/OggStreamEnd.h"
 #include "formats/vorbis/Codec.h"
 #include "formats/vorbis/VorbisEnc.h"
 #include "formats/vorbis/VorbisFile.h"
@@ -166,10 +167,13 @@ void TVorbisIn::FillBuffer() {
     const long n = VorbisFileLibrary().ov_read(&FState->File, reinterpret_cast<char*>(FDecodeBuffer.data() + FBufEnd),
                                                DecodeBufferSize - FBufEnd, 0, 2, 1, &section);
     if (n == OV_HOLE) {
-      continue;  // a gap in the data: the library resynchronises on the next page
+      // A gap in the data: the library resynchronises on the next page, the run fails at its end.
+      FReadFault = "the Ogg stream has a gap (damaged pages)";
+      continue;
     }
     if (n <= 0) {
       FEndOfStream = true;
+      NoteStreamEnd(n);
       break;
     }
     if (section != FCurrentSection) {
@@ -189,6 +193,14 @@ void TVorbisIn::FillBuffer() {
       }
       break;
     }
+  }
+}
+
+void TVorbisIn::NoteStreamEnd(long lastRead) {
+  if (lastRead < 0) {
+    FReadFault = "the Vorbis data is damaged";
+  } else if (FReadFault.empty() && FSeekable && FStream != nullptr) {
+    FReadFault = OggEndProblem(*FStream);
   }
 }
 

@@ -5,6 +5,7 @@
 #include "formats/CodecLibrary.h"
 #include "formats/vorbis/ACS_Vorbis.h"
 #include "formats/vorbis/Codec.h"
+#include "formats/vorbis/VorbisChannels.h"
 #include "formats/vorbis/VorbisEnc.h"
 #include "formats/vorbis/VorbisFile.h"
 #include "formats/vorbis/ogg.h"
@@ -46,6 +47,15 @@ TVorbisOut::TVorbisOut()
                       "vorbis_bitrate_flushpacket", "vorbis_block_clear", "vorbis_dsp_clear", "vorbis_comment_clear",
                       "vorbis_info_clear"});
   RequireEntryPoints(VorbisEncLibrary(), {"vorbis_encode_init_vbr", "vorbis_encode_init"});
+}
+
+TPcmFormat TVorbisOut::AcceptedFormat(const TPcmFormat& offered) const {
+  TPcmFormat accepted = TACSFileOut::AcceptedFormat(offered);
+  if (offered.Channels > 2 && !VorbisChannelOrder(offered.Channels, offered.ChannelMask).empty()) {
+    accepted.Channels = offered.Channels;
+    accepted.ChannelMask = offered.ChannelMask;
+  }
+  return accepted;
 }
 
 TVorbisOut::~TVorbisOut() {
@@ -152,7 +162,13 @@ void TVorbisOut::Prepare() {
       throw EACSException(FFileName + ": the Vorbis encoder takes 16-bit samples, the input has " +
                           std::to_string(Input()->GetBitsPerSample()));
     }
-    FChannels = Input()->GetChannels();
+    const TPcmFormat format = Input()->GetFormat();
+    FChannels = format.Channels;
+    FOrder = VorbisChannelOrder(FChannels, format.ChannelMask);
+    if (FOrder.empty()) {
+      throw EACSException(FFileName + ": Vorbis has no layout for the input's " + std::to_string(FChannels) +
+                          " channels");
+    }
     FState = std::make_unique<TVorbisEncoderState>();
     SetUpEncoder(FChannels, Input()->GetSampleRate());
     WriteHeaders();
@@ -185,14 +201,11 @@ void TVorbisOut::Drain() {
 void TVorbisOut::Analyse(const int16_t* samples, int32_t frames) {
   const TVorbisBinding& vorbis = VorbisLibrary();
   float** buffer = vorbis.vorbis_analysis_buffer(&FState->Dsp, frames);
-  if (FChannels == 2) {
+  for (int32_t c = 0; c < FChannels; ++c) {
+    const int16_t* from = samples + FOrder[static_cast<size_t>(c)];
+    float* into = buffer[c];
     for (int32_t i = 0; i < frames; ++i) {
-      buffer[0][i] = samples[2 * i] / 32768.0f;
-      buffer[1][i] = samples[2 * i + 1] / 32768.0f;
-    }
-  } else {
-    for (int32_t i = 0; i < frames; ++i) {
-      buffer[0][i] = samples[i] / 32768.0f;
+      into[i] = from[static_cast<size_t>(i) * static_cast<size_t>(FChannels)] / 32768.0f;
     }
   }
   vorbis.vorbis_analysis_wrote(&FState->Dsp, frames);
@@ -207,7 +220,10 @@ bool TVorbisOut::DoOutput(bool abort) {
   if (FEndOfStream) {
     return false;
   }
-  const int32_t bytes = ReadInput(std::span<uint8_t>(reinterpret_cast<uint8_t*>(FBlockBuffer.data()), BlockBufferSize));
+  const int32_t bytesPerFrame = 2 * FChannels;
+  // Whole frames only: a block buffer that is no multiple of a frame would split one.
+  const int32_t bytes = ReadInput(std::span<uint8_t>(reinterpret_cast<uint8_t*>(FBlockBuffer.data()),
+                                                     static_cast<size_t>(BlockBufferSize / bytesPerFrame * bytesPerFrame)));
   if (bytes <= 0) {
     VorbisLibrary().vorbis_analysis_wrote(&FState->Dsp, 0);
     Drain();
@@ -215,11 +231,10 @@ bool TVorbisOut::DoOutput(bool abort) {
   }
   // The library moves the samples it still holds down after every block it takes out, so the
   // chunk goes in in slices: the moves then stay short.
-  const int32_t bytesPerFrame = FChannels == 2 ? 4 : 2;
   const int32_t frames = bytes / bytesPerFrame;
   for (int32_t done = 0; done < frames; done += AnalysisSlice) {
     const int32_t slice = std::min(AnalysisSlice, frames - done);
-    Analyse(FBlockBuffer.data() + static_cast<size_t>(done) * (bytesPerFrame / 2), slice);
+    Analyse(FBlockBuffer.data() + static_cast<size_t>(done) * static_cast<size_t>(FChannels), slice);
   }
   return true;
 }

@@ -1,15 +1,20 @@
 #pragma once
 
-// WAV files: the source reads PCM, IMA ADPCM and MS ADPCM, and MPEG data decoded to PCM while it
-// is read; the sink writes PCM or IMA ADPCM and can append to an existing file of the same format.
+// WAV files: the source reads PCM (8- to 32-bit integer and 32-bit float, 1 to 8 channels, in
+// the plain, the extensible and the RF64 layout), IMA ADPCM and MS ADPCM, and MPEG data decoded
+// to PCM while it is read; the sink writes PCM in the input's format or IMA ADPCM and can append
+// to an existing file of the same format.
 
 #include <array>
 #include <memory>
 #include <vector>
 
 #include "formats/wave/AdpcmCodec.h"
+#include "formats/wave/WaveTagChunks.h"
 #include "formats/wave/WaveHeader.h"
+#include "formats/wave/WaveWriter.h"
 #include "pipeline/ACS_Classes.h"
+#include "pipeline/OutputSampleFormat.h"
 
 class TWaveIn : public TACSFileIn {
 public:
@@ -24,9 +29,13 @@ public:
   void OpenFile() override;
   void CloseFile() override;
   bool Seek(int64_t sampleNumber) override;
+  int64_t AnnouncedSize() override;
+  TPcmFormat GetFormat() override;
 
   TWavType WavType() const { return FWavType; }
   uint16_t DataOffset() const { return FDataOffset; }
+  // Why the last OpenFile found the file not Valid ("" when it gave no reason).
+  std::string InvalidReason() const override { return FInvalidReason; }
 
 protected:
   std::array<uint8_t, DecodeBufferSize> FDecodeBuffer{};
@@ -42,10 +51,13 @@ protected:
   std::array<TMsCoefPair, 32> FMsCoefs{};
   std::array<TMsChannelState, 2> FMsState{};
   uint16_t FDataOffset = 0;
+  TSampleKind FKind = TSampleKind::skInteger;
+  uint32_t FChannelMask = 0;
+  std::string FInvalidReason;
 
 private:
   void ReadWaveHeader();
-  bool FormatIsSound(const TWaveHeaderInfo& info) const;
+  void Refuse(std::string reason);
   int32_t RefillPcm();
 
   // ADPCM (ACS_Wave_InAdpcm.cpp)
@@ -68,10 +80,9 @@ private:
 
   std::array<uint8_t, MaxBlockAlign> FBlockArea{};
   std::array<int16_t, DecodeBufferSize / 2> FDecodedSamples{};
+  int64_t FAnnouncedBytes = 0;  // the PCM the data chunk states, which the file may not hold
   int64_t FDataEnd = 0;  // the end of the ADPCM data chunk, or of the stream when its size is not told
 };
-
-struct TWaveFormat;
 
 class TWaveOut : public TACSFileOut {
 public:
@@ -85,6 +96,15 @@ public:
   uint16_t BlockSize() const { return FBlockSize; }
   void SetBlockSize(uint16_t value);
   void SetFileMode(TFileOutputMode mode) override;
+  // Any PCM a WAV file holds is written as it comes; the 8- and 16-bit mono or stereo PCM that
+  // sinks have always been given still comes as 16-bit stereo.
+  TPcmFormat AcceptedFormat(const TPcmFormat& offered) const override;
+  TOutputSampleFormat SampleFormat() const { return FSampleFormat; }
+  void SetSampleFormat(TOutputSampleFormat value) { FSampleFormat = value; }
+  // Texts written as tag chunks after the audio of a new file; a run that appends leaves the
+  // file's chunks as they are.
+  const TWaveTags& Tags() const { return FTags; }
+  void SetTags(const TWaveTags& value) { FTags = value; }
 
 protected:
   bool DoOutput(bool abort) override;
@@ -98,15 +118,15 @@ private:
     uint16_t Channels = 0;
     uint32_t SampleRate = 0;
     uint16_t BitsPerSample = 0;
+    TSampleKind Kind = TSampleKind::skInteger;
     int64_t DataSizePosition = 0;
     int64_t DataStart = 0;
     int64_t FactValuePosition = 0;
   };
 
   bool ReadAppendHeader();
-  void WritePcmHeader();
-  void FailPrepare(const char* message);
   void CompleteHeader();
+  void AppendTagChunks();
 
   // IMA ADPCM output (ACS_Wave_OutDvi.cpp)
   void PrepareDvi(const TWaveFormat& format, int64_t inputSize);
@@ -120,7 +140,11 @@ private:
   TAppendFormat FAppendFormat;
   uint16_t FBlockSize = 512;
   bool FAppending = false;  // this run extends an existing, non-empty file
+  TWaveTags FTags;
   int64_t FDataStart = 44;  // where the sample data of the file being written begins
+  TWaveHeaderImage FHeader;  // the header this run wrote (none when it appends)
+  int32_t FBlockAlign = 4;
+  TOutputSampleFormat FSampleFormat = TOutputSampleFormat::osfAsInput;
   std::vector<int16_t> FDviPcm;    // the PCM of one IMA block
   std::vector<uint8_t> FDviBlock;  // one encoded IMA block
   int32_t FDviChannels = 1;

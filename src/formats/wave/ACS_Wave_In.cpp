@@ -2,27 +2,26 @@
 #include <climits>
 
 #include "formats/wave/ACS_Wave.h"
+#include "formats/wave/WaveFormatCheck.h"
+#include "pipeline/ChannelMask.h"
 
-bool TWaveIn::FormatIsSound(const TWaveHeaderInfo& info) const {
-  if (info.Damaged || info.Channels < 1 || info.Channels > 2 || info.SampleRate == 0 || info.BlockAlign == 0) {
-    return false;
-  }
-  if (info.WavType == wtPCM) {
-    return info.BitsPerSample == 8 || info.BitsPerSample == 16;
-  }
-  return true;
+void TWaveIn::Refuse(std::string reason) {
+  FValid = false;
+  FInvalidReason = std::move(reason);
 }
 
 void TWaveIn::ReadWaveHeader() {
   const TWaveHeaderInfo info = ScanWaveHeader(*FStream, TWaveScanPurpose::Read);
   FWavType = info.WavType;
   if (FWavType == wtUnsupported) {
-    FValid = false;
+    Refuse(WaveFormatProblem(info));
     return;
   }
   FChan = info.Channels;
   FSR = static_cast<int32_t>(std::min<uint32_t>(info.SampleRate, INT32_MAX));
   FBPS = info.BitsPerSample;
+  FKind = info.Kind;
+  FChannelMask = PassableChannelMask(info.ChannelMask, info.Channels);
   FDataOffset = static_cast<uint16_t>(info.DataOffset);
   switch (FWavType) {
     case wtDVIADPCM:
@@ -41,8 +40,8 @@ void TWaveIn::ReadWaveHeader() {
     default:
       break;
   }
-  if (!FormatIsSound(info)) {
-    FValid = false;
+  if (std::string problem = WaveFormatProblem(info); !problem.empty()) {
+    Refuse(std::move(problem));
     return;
   }
   if (FWavType == wtDVIADPCM || FWavType == wtMSADPCM || FWavType == wtACM) {
@@ -61,19 +60,36 @@ void TWaveIn::ReadWaveHeader() {
     // streaming writer) is read to the end of the file, so Size is what can really be delivered.
     const int32_t frameSize = FBPS / 8 * FChan;
     const int64_t available = std::max<int64_t>(FStream->Size() - info.DataOffset, 0);
-    int64_t bytes = std::min<int64_t>(info.DataSize, available);
+    int64_t bytes = static_cast<int64_t>(std::min<uint64_t>(DeclaredDataSize(info), static_cast<uint64_t>(available)));
     bytes -= bytes % frameSize;
     FSize = bytes;
+    const uint64_t declared = DeclaredDataSize(info);
+    const bool unknown = declared == 0xFFFFFFFFu || declared > static_cast<uint64_t>(INT64_MAX);
+    const int64_t stated = unknown ? bytes : static_cast<int64_t>(declared);
+    FAnnouncedBytes = stated - stated % frameSize;
   }
+}
+
+int64_t TWaveIn::AnnouncedSize() {
+  const bool wholeFile = FStartSample == 0 && FEndSample == -1;
+  return FWavType == wtPCM && wholeFile ? std::max(FAnnouncedBytes, Size()) : Size();
+}
+
+TPcmFormat TWaveIn::GetFormat() {
+  TPcmFormat format = TACSFileIn::GetFormat();
+  format.Kind = FKind;
+  format.ChannelMask = FChannelMask;
+  return format;
 }
 
 void TWaveIn::OpenFile() {
   if (FOpenCount == 0) {
     CloseAcm();  // left behind when Reset dropped the open count
     FValid = true;
+    FInvalidReason.clear();
     FWavType = wtUnsupported;
     if (!FStreamAssigned && !OpenOwnStream(FFileName)) {
-      FValid = false;
+      Refuse("cannot open the file");
     }
     if (FStream == nullptr) {
       FValid = false;

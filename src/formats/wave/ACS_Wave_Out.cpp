@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "formats/wave/ACS_Wave.h"
+#include "formats/wave/WaveTagChunks.h"
 #include "formats/wave/WaveWriter.h"
 
 TWaveOut::TWaveOut() = default;
@@ -25,6 +26,10 @@ void TWaveOut::SetBlockSize(uint16_t value) {
 
 void TWaveOut::SetFileMode(TFileOutputMode mode) { FFileMode = mode; }
 
+TPcmFormat TWaveOut::AcceptedFormat(const TPcmFormat& offered) const {
+  return LosslessAcceptedFormat(offered, FSampleFormat, {.MaxBits = 32, .MaxChannels = 8, .Float = true});
+}
+
 bool TWaveOut::ReadAppendHeader() {
   FStream->Seek(0);
   const TWaveHeaderInfo info = ScanWaveHeader(*FStream, TWaveScanPurpose::Append);
@@ -44,6 +49,7 @@ bool TWaveOut::ReadAppendHeader() {
   FAppendFormat.Channels = info.Channels;
   FAppendFormat.SampleRate = info.SampleRate;
   FAppendFormat.BitsPerSample = info.BitsPerSample;
+  FAppendFormat.Kind = info.Kind;
   FAppendFormat.DataSizePosition = info.DataSizePosition;
   FAppendFormat.DataStart = info.DataOffset;
   FAppendFormat.FactValuePosition = info.FactValuePosition;
@@ -67,21 +73,25 @@ void TWaveOut::Prepare() {
       FAppending = true;
     }
     TACSInput& input = *Input();
-    const TWaveFormat format{static_cast<uint16_t>(input.GetChannels()), static_cast<uint32_t>(input.GetSampleRate()),
-                             static_cast<uint16_t>(input.GetBitsPerSample())};
+    const TPcmFormat pcm = input.GetFormat();
+    const TWaveFormat format{static_cast<uint16_t>(pcm.Channels), static_cast<uint32_t>(pcm.SampleRate),
+                             static_cast<uint16_t>(pcm.BitsPerSample)};
+    FHeader = {};
+    FBlockAlign = pcm.BytesPerFrame();
     if (FWavType == wtDVIADPCM) {
       PrepareDvi(format, input.Size());
     } else if (FAppending) {
       if (format.Channels != FAppendFormat.Channels || format.SampleRate != FAppendFormat.SampleRate ||
-          format.BitsPerSample != FAppendFormat.BitsPerSample) {
+          format.BitsPerSample != FAppendFormat.BitsPerSample || pcm.Kind != FAppendFormat.Kind) {
         throw EACSException("Cannot append data in different audio format.");
       }
       FDataStart = FAppendFormat.DataStart;
       FStream->SeekToEnd();
     } else {
-      FDataStart = CanonicalPcmHeaderSize;
+      FHeader = BuildWaveHeader(pcm, input.Size());
+      FDataStart = static_cast<int64_t>(FHeader.Bytes.size());
       FStream->Seek(0);
-      FStream->Write(BuildPcmHeader(format, input.Size()));
+      FStream->Write(FHeader.Bytes);
     }
   } catch (...) {
     AbandonPrepare(inputStarted);
@@ -113,7 +123,11 @@ void TWaveOut::CompleteHeader() {
   // The sizes always describe what was really written, whatever the input announced: a stopped
   // run or a short input leaves a file whose header is true.
   const int64_t length = FStream->Size();
-  const int64_t newFilePosition = FWavType == wtDVIADPCM ? DviDataSizeOffset : CanonicalDataSizeOffset;
+  if (FHeader.Ds64Offset >= 0 && NeedsRf64(length)) {
+    WriteRf64Sizes(*FStream, FHeader, FDataStart, FBlockAlign);
+    return;
+  }
+  const int64_t newFilePosition = FWavType == wtDVIADPCM ? DviDataSizeOffset : FHeader.DataSizeOffset;
   const int64_t dataSizePosition = FAppending ? FAppendFormat.DataSizePosition : newFilePosition;
   WriteLe32At(*FStream, dataSizePosition, ClampToUint32(length - FDataStart));
   if (FWavType == wtDVIADPCM) {
@@ -122,11 +136,28 @@ void TWaveOut::CompleteHeader() {
   WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(length - 8));
 }
 
+void TWaveOut::AppendTagChunks() {
+  const std::vector<uint8_t> chunks = BuildWaveTagChunks(FTags);
+  // An RF64 file's sizes come from its ds64 chunk, which counts the data up to the end of the
+  // file: a tag chunk after the data would be taken for audio, so such a file carries none.
+  const bool rf64 = FHeader.Ds64Offset >= 0 && NeedsRf64(FStream->Size());
+  if (FAppending || chunks.empty() || rf64) {
+    return;
+  }
+  FStream->SeekToEnd();
+  if (FStream->Size() % 2 != 0) {
+    FStream->Write(std::vector<uint8_t>{0});  // the data chunk's pad byte
+  }
+  FStream->Write(chunks);
+  WriteLe32At(*FStream, RiffSizeOffset, ClampToUint32(FStream->Size() - 8));
+}
+
 void TWaveOut::Done() {
   std::exception_ptr failure;
   if (FStream != nullptr) {
     try {
       CompleteHeader();
+      AppendTagChunks();
     } catch (...) {
       failure = std::current_exception();
     }

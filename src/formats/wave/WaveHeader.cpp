@@ -8,11 +8,20 @@ namespace {
 constexpr int64_t ScanLimit = 8192;
 constexpr size_t FmtBodyKept = 256;  // enough for the fields and 32 coefficient pairs
 
+constexpr uint16_t ExtensibleTag = 0xFFFE;
+constexpr uint16_t FloatTag = 0x0003;
+constexpr uint32_t ExtensibleBodySize = 40;
+constexpr uint32_t Ds64BodyNeeded = 16;  // the RIFF and data sizes; the sample count and table are not read
+// The bytes of a subformat GUID after its leading format code: the base every audio subformat shares.
+constexpr std::array<uint8_t, 14> SubFormatGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
          (static_cast<uint32_t>(p[3]) << 24);
 }
+uint64_t Le64(const uint8_t* p) { return static_cast<uint64_t>(Le32(p)) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
 
 // Reads the stream while counting the bytes consumed and keeping the last four of them.
 class TScanReader {
@@ -72,9 +81,18 @@ private:
   bool FEnded = false;
 };
 
+// The format code an extensible body stands for: its subformat when the GUID is an audio one, 0 otherwise.
+uint16_t ExtensibleSubFormat(const uint8_t* body, uint32_t bodySize) {
+  if (bodySize < ExtensibleBodySize || !std::equal(SubFormatGuidTail.begin(), SubFormatGuidTail.end(), body + 26)) {
+    return 0;
+  }
+  return Le16(body + 24);
+}
+
 TWavType TypeOfTag(uint16_t tag, TWaveScanPurpose purpose) {
   switch (tag) {
     case 0x0001:
+    case FloatTag:
       return wtPCM;
     case 0x0011:
       return wtDVIADPCM;
@@ -98,6 +116,10 @@ bool TakeFormat(TWaveHeaderInfo& info, const uint8_t* body, uint32_t bodySize) {
   if (bodySize < 16) {
     return false;
   }
+  if (info.Extensible) {
+    info.ChannelMask = Le32(body + 20);
+  }
+  info.Kind = info.SubFormat == FloatTag || info.FormatTag == FloatTag ? TSampleKind::skFloat : TSampleKind::skInteger;
   if (info.WavType == wtDVIADPCM || info.WavType == wtMSADPCM || info.WavType == wtACM) {
     if (bodySize < 20) {
       return false;
@@ -121,6 +143,10 @@ bool TakeFormat(TWaveHeaderInfo& info, const uint8_t* body, uint32_t bodySize) {
 }
 
 }  // namespace
+
+uint64_t DeclaredDataSize(const TWaveHeaderInfo& info) {
+  return info.Rf64 && info.DataSize == 0xFFFFFFFFu ? info.Ds64DataSize : info.DataSize;
+}
 
 bool SameIdentifier(const uint8_t* a, const char* b) {
   for (int i = 0; i < 4; ++i) {
@@ -149,11 +175,29 @@ TWaveHeaderInfo ScanWaveHeader(TStream& stream, TWaveScanPurpose purpose) {
     }
     reader.Consume4();
   };
+  auto takeDs64 = [&] {
+    const uint32_t size = reader.Consume4();
+    std::array<uint8_t, Ds64BodyNeeded> body{};
+    if (reader.Ended() || size < Ds64BodyNeeded || !reader.ConsumeBody(size, body)) {
+      info.Damaged = true;
+      return;
+    }
+    info.Ds64DataSize = Le64(body.data() + 8);
+    reader.Consume4();
+  };
   do {
+    if (state >= 2 && info.Rf64 && reader.Is("ds64")) {
+      takeDs64();
+      continue;
+    }
     switch (state) {
       case 0:
       case 1:
-        if (reader.Is(state == 0 ? "RIFF" : "WAVE")) {
+        if (state == 0 && purpose == TWaveScanPurpose::Read && reader.Is("RF64")) {
+          info.Rf64 = true;
+          reader.Consume4();
+          ++state;
+        } else if (reader.Is(state == 0 ? "RIFF" : "WAVE")) {
           reader.Consume4();
           ++state;
         } else {
@@ -171,9 +215,16 @@ TWaveHeaderInfo ScanWaveHeader(TStream& stream, TWaveScanPurpose purpose) {
           info.Damaged = true;
           return info;
         }
-        found = TypeOfTag(static_cast<uint16_t>(body[0] | (body[1] << 8)), purpose);
+        uint16_t tag = Le16(body.data());
+        if (tag == ExtensibleTag) {
+          info.Extensible = true;
+          info.SubFormat = ExtensibleSubFormat(body.data(), size);
+          // Only PCM and float samples are carried in the extensible form; other codes are unknown here.
+          tag = info.SubFormat == 0x0001 || info.SubFormat == FloatTag ? info.SubFormat : ExtensibleTag;
+        }
+        found = tag == ExtensibleTag ? wtUnsupported : TypeOfTag(tag, purpose);
         if (found == wtUnsupported) {
-          info.FormatTag = static_cast<uint16_t>(body[0] | (body[1] << 8));
+          info.FormatTag = Le16(body.data());
           return info;
         }
         info.WavType = found;

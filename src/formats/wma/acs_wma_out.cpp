@@ -7,6 +7,7 @@
 
 #include "platform/StreamError.h"
 #include "platform/Streams.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -97,14 +98,43 @@ TWriterResult TWMA_Out::CreateWriter(const std::string& fileName, std::shared_pt
   return result;
 }
 
+namespace {
+
+void AppendWideZ(std::vector<uint8_t>& out, const std::u16string& text) {
+  for (const char16_t unit : text) {
+    out.push_back(static_cast<uint8_t>(unit & 0xFF));
+    out.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  out.insert(out.end(), {0, 0});
+}
+
+// The "WM/Picture" value: type, image size, MIME type and description as zero-ended UTF-16LE, image.
+std::vector<uint8_t> PictureValue(const TPicture& picture) {
+  std::vector<uint8_t> value{static_cast<uint8_t>(picture.Type)};
+  const auto size = static_cast<uint32_t>(picture.Data.size());
+  for (int shift = 0; shift < 32; shift += 8) {
+    value.push_back(static_cast<uint8_t>(size >> shift));
+  }
+  AppendWideZ(value, Utf8ToUtf16(picture.MimeType));
+  AppendWideZ(value, Utf8ToUtf16(picture.Description));
+  value.insert(value.end(), picture.Data.begin(), picture.Data.end());
+  return value;
+}
+
+}  // namespace
+
 void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
-  const std::array<std::pair<const char16_t*, const std::u16string*>, 6> tags{{
+  const std::array<std::pair<const char16_t*, const std::u16string*>, 10> tags{{
       {u"WM/AlbumTitle", &FId3TagAlbum},
       {u"WM/Year", &FId3TagYear},
       {u"WM/Genre", &FId3TagGenre},
       {u"Author", &FId3TagArtist},
       {u"Description", &FId3TagComment},
       {u"Title", &FId3TagTitle},
+      {u"WM/TrackNumber", &FId3TagTrack},
+      {u"WM/AlbumArtist", &FId3TagAlbumArtist},
+      {u"WM/PartOfSet", &FId3TagDisc},
+      {u"WM/Composer", &FId3TagComposer},
   }};
   for (const auto& [name, value] : tags) {
     if (value->empty()) {
@@ -120,6 +150,10 @@ void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
     if (headerInfo.SetAttribute(0, name, WMT_TYPE_STRING, bytes.data(), length) != WR_OK) {
       return;
     }
+  }
+  if (FCover && !FCover->Data.empty()) {
+    const std::vector<uint8_t> value = PictureValue(*FCover);
+    headerInfo.AddAttribute(0, u"WM/Picture", WMT_TYPE_BINARY, value.data(), static_cast<uint32_t>(value.size()));
   }
 }
 

@@ -5,11 +5,13 @@
 // ProfileFile and six tag attributes in its header.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
 #include "platform/MediaWriter.h"
+#include "tags/Picture.h"
 
 class TWMA_Out : public TACSFileOut {
 public:
@@ -31,6 +33,18 @@ public:
   void SetId3TagComment(const std::u16string& value) { FId3TagComment = value; }
   const std::u16string& Id3TagGenre() const { return FId3TagGenre; }
   void SetId3TagGenre(const std::u16string& value) { FId3TagGenre = value; }
+  // Attributes beyond the six the design names: WM/TrackNumber, WM/AlbumArtist, WM/PartOfSet,
+  // WM/Composer.
+  const std::u16string& Id3TagTrack() const { return FId3TagTrack; }
+  void SetId3TagTrack(const std::u16string& value) { FId3TagTrack = value; }
+  const std::u16string& Id3TagAlbumArtist() const { return FId3TagAlbumArtist; }
+  void SetId3TagAlbumArtist(const std::u16string& value) { FId3TagAlbumArtist = value; }
+  const std::u16string& Id3TagDisc() const { return FId3TagDisc; }
+  void SetId3TagDisc(const std::u16string& value) { FId3TagDisc = value; }
+  const std::u16string& Id3TagComposer() const { return FId3TagComposer; }
+  void SetId3TagComposer(const std::u16string& value) { FId3TagComposer = value; }
+  // The picture the header's "WM/Picture" attribute carries; none without one.
+  void SetCover(std::optional<TPicture> value) { FCover = std::move(value); }
   const std::string& ProfileFile() const { return FProfileFile; }
   void SetProfileFile(const std::string& value) { FProfileFile = value; }
 
@@ -61,6 +75,11 @@ private:
   std::u16string FId3TagYear;
   std::u16string FId3TagComment;
   std::u16string FId3TagGenre;
+  std::u16string FId3TagTrack;
+  std::u16string FId3TagAlbumArtist;
+  std::u16string FId3TagDisc;
+  std::u16string FId3TagComposer;
+  std::optional<TPicture> FCover;
   std::string FProfileFile;
   int64_t FSampleTime = 0;
   std::unique_ptr<TWMWriter> FWriter;
