@@ -333,6 +333,7 @@ void TConversionDriver::EndRows(const std::vector<TConversionRow>& rows, const T
       continue;
     }
     if (active->Job != nullptr) {
+      active->Job->EndRow();
       FIdleJobs.push_back(active->Job);
     }
     ++FEnded;

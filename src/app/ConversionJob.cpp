@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <utility>
 
 #include "app/ConversionDriver.h"
 #include "platform/TextUtils.h"
@@ -50,7 +51,7 @@ void TConversionJob::StartChain(const TConversionRow& row, bool replace, TRowRes
   }
   TACSFileIn& source = SourceInstance(*sourceFormat);
   source.SetFileName(row.FileName);
-  CheckSource(source, extension.substr(1));
+  OpenSource(source, extension.substr(1));
 
   MakeParentFolder(result.Output);
   TACSFileOut& sink = SinkInstance(sinkFormat);
@@ -70,6 +71,19 @@ void TConversionJob::StartChain(const TConversionRow& row, bool replace, TRowRes
 void TConversionJob::Stop() {
   if (TACSOutput* sink = FCurrentSink.load()) {
     sink->Stop();
+  }
+}
+
+void TConversionJob::EndRow() {
+  FCurrentSink = nullptr;
+  TACSFileIn* source = std::exchange(FOpenSource, nullptr);
+  if (source == nullptr) {
+    return;
+  }
+  source->CloseFile();
+  // A run cut short before it flushed its input would leave this file open for the next row.
+  if (source->OpenCount() > 0) {
+    source->Reset();
   }
 }
 
@@ -104,7 +118,7 @@ TACSFileOut& TConversionJob::SinkInstance(const TSinkFormat& format) {
   return *sink;
 }
 
-void TConversionJob::CheckSource(TACSFileIn& source, const std::string& formatName) const {
+void TConversionJob::OpenSource(TACSFileIn& source, const std::string& formatName) {
   // What is at the path is told as it is (a missing file, a folder, a loop of links) before a
   // source tries to read it.
   struct stat info {};
@@ -116,13 +130,14 @@ void TConversionJob::CheckSource(TACSFileIn& source, const std::string& formatNa
   }
   // An input the source cannot read is refused here rather than sent on as undefined data.
   source.OpenFile();
-  const bool valid = source.Valid();
+  if (source.Valid()) {
+    FOpenSource = &source;
+    return;
+  }
   const std::string reason = source.InvalidReason();
   source.CloseFile();
-  if (!valid) {
-    throw ERowFailure("cannot be read as a " + formatName + " file (" +
-                      (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
-  }
+  throw ERowFailure("cannot be read as a " + formatName + " file (" +
+                    (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
 }
 
 TACSInput& TConversionJob::InsertStages(TACSFileIn& source, const TACSOutput& sink) {

@@ -49,16 +49,21 @@ public:
   void StartChain(const TConversionRow& row, bool replace, TRowResult& result);
   // Asks the running sink, if any, to finish its file now. May be called from any thread.
   void Stop();
+  // After the row's ending was reported (its sink no longer reads): lets go of its input.
+  void EndRow();
 
 private:
   TACSFileIn& SourceInstance(const TSourceFormat& format);
   TACSFileOut& SinkInstance(const TSinkFormat& format);
-  void CheckSource(TACSFileIn& source, const std::string& formatName) const;
+  void OpenSource(TACSFileIn& source, const std::string& formatName);
   TACSInput& InsertStages(TACSFileIn& source, const TACSOutput& sink);
 
   TJobContext FContext;
   std::atomic<int32_t> FRow{0};
   std::atomic<TACSOutput*> FCurrentSink{nullptr};
+  // The row's input, open from its probe to the row's end: the format queries and the run use
+  // that one open and what it read, so an input is opened and probed once per row.
+  TACSFileIn* FOpenSource = nullptr;
 
   // Destroyed in reverse order: the sinks first (their workers may still read the stages and the
   // sources), then the stages, then the sources.
