@@ -1,11 +1,9 @@
 #include "app/ConversionDriver.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "app/OutputName.h"
 #include "app/OutputPattern.h"
@@ -18,31 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A failure of one row, carrying the reason without the file name.
-class ERowFailure : public std::runtime_error {
-public:
-  using std::runtime_error::runtime_error;
-};
-
-std::string Extension(const std::string& fileName) { return ToUpperAscii(fs::path(fileName).extension().string()); }
-
 std::vector<std::string> InputFiles(const std::vector<TConversionRow>& rows) {
   std::vector<std::string> files;
   for (const TConversionRow& row : rows) {
     files.push_back(row.FileName);
   }
   return files;
-}
-
-// The subfolders a pattern or the source tree puts an output in.
-void MakeParentFolder(const std::string& output) {
-  const fs::path folder = fs::path(output).parent_path();
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (error || !fs::is_directory(folder)) {
-    const std::string reason = error ? error.message() : std::string("not a folder");
-    throw ERowFailure("cannot create the folder " + folder.string() + " (" + reason + ")");
-  }
 }
 
 }  // namespace
@@ -131,8 +110,8 @@ TConversionDriver::TConversionDriver(const TSettings& settings, std::string appD
 }
 
 TConversionDriver::~TConversionDriver() {
-  // A sink still finishing a stopped file calls back into FWait: end the sinks while it exists.
-  FSinks.clear();
+  // A sink still finishing a stopped file calls back into FWait: end the jobs while it exists.
+  FJobs.clear();
 }
 
 TConversionObserver& TConversionDriver::Observer() { return FObserver != nullptr ? *FObserver : FQuietObserver; }
@@ -170,7 +149,6 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   if (FConverting) {
     throw EConversionError("A conversion is running already.");
   }
-  FCurrentSink = nullptr;
   FFormatName = FSettings.Text(SettingNames::RipToFormat);
   if (FFormats.SinkFor(FFormatName) == nullptr) {
     std::string names;
@@ -197,198 +175,193 @@ TBatchResult TConversionDriver::Convert(const std::vector<TConversionRow>& rows)
   Observer().BatchStarted(fileCount);
   Observer().TotalProgress(0, fileCount);
 
-  TOutputNames names;
-  // Every file of the list, checked or not, is the user's and is never written.
-  const TBatchInputs inputs(InputFiles(rows));
-  for (int32_t i = 1; i <= fileCount && !FStopRequested; ++i) {
-    const TConversionRow& row = rows[static_cast<size_t>(i - 1)];
-    if (!row.Checked) {
-      continue;
-    }
-    FCurrentIndex = i;
-    TRowResult& outcome = result.Rows.emplace_back();
-    outcome.Row = i;
-    outcome.Input = row.FileName;
-    TOutputChoice output = ChooseOutput(OutputPathFor(FSettings, row, i, folder, FFormatName),
-                                        static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles)),
-                                        inputs, names);
-    // A re-run converts again an input changed since its output was written, replacing that output.
-    if (output.Skip && !inputs.Contains(output.FileName) && OutputIsStale(row.FileName, output.FileName)) {
-      output.Skip = false;
-      output.Replace = true;
-    }
-    outcome.Output = output.FileName;
-    Observer().RowStarted(i, outcome.Input, outcome.Output);
-    if (output.Skip) {
-      outcome.Skipped = true;
-      Observer().RowStatus(i, "Skipped");
-    } else {
-      RunRow(row, output.Replace, outcome);
-    }
-    // Only a file that is there goes into the playlist; a stopped row's file is.
+  const std::vector<TPlannedRow> plan = PlanOutputs(rows, folder);
+  PrepareJobs();
+  RunRows(rows, plan, result);
+  // Only a file that is there goes into the playlist (a stopped row's file is), in the rows'
+  // order whatever order their jobs ended in.
+  for (const TRowResult& outcome : result.Rows) {
     if (outcome.Completed) {
+      const TConversionRow& row = rows[static_cast<size_t>(outcome.Row - 1)];
       FPlaylist->AddEntry(outcome.Output, row.Artist + "-" + row.Title, ParseDuration(row.Duration));
     }
-    if (FStopRequested) {
-      break;
-    }
-    Observer().TotalProgress(i, fileCount);
   }
   result.Stopped = FStopRequested;
   FinishBatch(result);
   return result;
 }
 
-void TConversionDriver::RunRow(const TConversionRow& row, bool replace, TRowResult& result) {
-  bool running = false;
-  try {
-    StartChain(row, replace, result);
-    running = true;
-  } catch (const std::exception& error) {
-    TDriverEvent failure{TDriverEvent::dkFailed, 0, error.what()};
-    FWait.Post(std::move(failure));
+std::vector<TConversionDriver::TPlannedRow> TConversionDriver::PlanOutputs(const std::vector<TConversionRow>& rows,
+                                                                           const std::string& folder) const {
+  // Every name is given out before any row starts, so which row takes which name never depends on
+  // which job ends first.
+  std::vector<TPlannedRow> plan;
+  TOutputNames names;
+  // Every file of the list, checked or not, is the user's and is never written.
+  const TBatchInputs inputs(InputFiles(rows));
+  const auto existing = static_cast<TExistingFiles>(FSettings.Integer(SettingNames::ExistingFiles));
+  for (int32_t i = 1; i <= static_cast<int32_t>(rows.size()); ++i) {
+    const TConversionRow& row = rows[static_cast<size_t>(i - 1)];
+    if (!row.Checked) {
+      continue;
+    }
+    TOutputChoice output = ChooseOutput(OutputPathFor(FSettings, row, i, folder, FFormatName), existing, inputs, names);
+    // A re-run converts again an input changed since its output was written, replacing that output.
+    if (output.Skip && !inputs.Contains(output.FileName) && OutputIsStale(row.FileName, output.FileName)) {
+      output.Skip = false;
+      output.Replace = true;
+    }
+    plan.push_back({i, std::move(output)});
   }
-  WaitForRow(result.Row, running, result);
+  return plan;
 }
 
-void TConversionDriver::StartChain(const TConversionRow& row, bool replace, TRowResult& result) {
-  const std::string extension = Extension(row.FileName);
-  const TSourceFormat* sourceFormat = FFormats.SourceFor(extension);
-  if (sourceFormat == nullptr) {
-    throw ERowFailure("Unsupported audio format");
+void TConversionDriver::PrepareJobs() {
+  const auto count = static_cast<size_t>(std::max(FSettings.Integer(SettingNames::Jobs), 1));
+  std::lock_guard lock(FJobsLock);
+  while (FJobs.size() < count) {
+    FJobs.push_back(std::make_unique<TConversionJob>(
+        TJobContext{FFormats, FSettings, FAppDir, FFormatName, FWait, FStopRequested}));
   }
-  if (!sourceFormat->Create) {
-    throw ERowFailure("reading " + extension + " files is not available in this build");
+  FIdleJobs.clear();
+  for (size_t i = count; i-- > 0;) {
+    FIdleJobs.push_back(FJobs[i].get());
   }
-  const TSinkFormat& sinkFormat = *FFormats.SinkFor(FFormatName);
-  if (!sinkFormat.Create) {
-    throw ERowFailure(sinkFormat.Format + " output is not available in this build");
-  }
-  TACSFileIn& source = SourceInstance(*sourceFormat);
-  source.SetFileName(row.FileName);
-  CheckSource(source, extension.substr(1));
-
-  MakeParentFolder(result.Output);
-  TACSFileOut& sink = SinkInstance(sinkFormat);
-  sink.SetFileName(result.Output);
-  sink.SetReplaceExisting(replace);
-  if (sinkFormat.Configure) {
-    sinkFormat.Configure(sink, TSinkSetup{FSettings, row, result.Row, FAppDir});
-  }
-  sink.SetInput(&InsertStages(source, sink));
-  FCurrentSink = &sink;
-  sink.Run();
-  if (FStopRequested) {
-    sink.Stop();  // a Stop that came while the run was starting, which Run would have undone
-  }
+  FActive.clear();
+  FEnded = 0;
+  FHighestEnded = 0;
 }
 
-TACSFileIn& TConversionDriver::SourceInstance(const TSourceFormat& format) {
-  std::unique_ptr<TACSFileIn>& source = FSources[format.Component];
-  if (!source) {
-    source = format.Create();
-    source->SetStartSample(0);
-    source->SetEndSample(-1);
-    source->SetLoop(false);
-  }
-  return *source;
-}
-
-TACSFileOut& TConversionDriver::SinkInstance(const TSinkFormat& format) {
-  std::unique_ptr<TACSFileOut>& sink = FSinks[format.Format];
-  if (!sink) {
-    sink = format.Create();
-    sink->SetSuspendWhenIdle(true);
-    sink->SetFileMode(foRewrite);
-    // The workers' events go to the driver's own thread through FWait.
-    sink->SetOnProgress([this](TComponent* sender) {
-      FWait.Post({TDriverEvent::dkProgress, static_cast<TACSOutput*>(sender)->Progress(), {}});
-    });
-    sink->SetOnDone([this](TComponent* sender) {
-      FWait.Post({TDriverEvent::dkDone, 0, static_cast<TACSFileOut*>(sender)->OutputName()});
-    });
-    sink->SetOnThreadException([this](TComponent*, const std::exception& error) {
-      FWait.Post({TDriverEvent::dkFailed, 0, error.what()});
-    });
-  }
-  return *sink;
-}
-
-void TConversionDriver::CheckSource(TACSFileIn& source, const std::string& formatName) const {
-  // What is at the path is told as it is (a missing file, a folder, a loop of links) before a
-  // source tries to read it.
-  struct stat info {};
-  if (::stat(source.FileName().c_str(), &info) != 0) {
-    throw ERowFailure(std::string("cannot open (") + std::strerror(errno) + ")");
-  }
-  if (S_ISDIR(info.st_mode)) {
-    throw ERowFailure("cannot open (it is a folder)");
-  }
-  // An input the source cannot read is refused here rather than sent on as undefined data.
-  source.OpenFile();
-  const bool valid = source.Valid();
-  const std::string reason = source.InvalidReason();
-  source.CloseFile();
-  if (!valid) {
-    throw ERowFailure("cannot be read as a " + formatName + " file (" +
-                      (reason.empty() ? "damaged or an unsupported kind" : reason) + ")");
+void TConversionDriver::RunRows(const std::vector<TConversionRow>& rows, const std::vector<TPlannedRow>& plan,
+                                TBatchResult& result) {
+  result.Rows.reserve(plan.size());
+  size_t next = 0;
+  bool halted = false;  // a failed row waits for Stop, and no other row starts meanwhile
+  for (;;) {
+    while (!FStopRequested && !halted && next < plan.size() && !FIdleJobs.empty()) {
+      const TPlannedRow& planned = plan[next++];
+      StartRow(rows[static_cast<size_t>(planned.Row - 1)], planned, result);
+      ApplyEvents(result);
+      EndRows(rows, result);
+      halted = std::any_of(FActive.begin(), FActive.end(), [](const TActiveRow& active) { return active.Failed; });
+    }
+    if (FActive.empty() && (FStopRequested || next == plan.size())) {
+      return;
+    }
+    Observer().WaitForRow(FWait);
+    ApplyEvents(result);
+    EndRows(rows, result);
+    halted = halted ||
+             std::any_of(FActive.begin(), FActive.end(), [](const TActiveRow& active) { return active.Failed; });
   }
 }
 
-TACSInput& TConversionDriver::InsertStages(TACSFileIn& source, const TACSOutput& sink) {
-  FCompletenessCheck.SetSource(&source);
-  const TPcmFormat offered = FCompletenessCheck.GetFormat();
-  return FStages.Build(FCompletenessCheck, offered, sink.AcceptedFormat(offered));
+void TConversionDriver::StartRow(const TConversionRow& row, const TPlannedRow& planned, TBatchResult& result) {
+  FCurrentIndex = planned.Row;
+  TRowResult& outcome = result.Rows.emplace_back();
+  outcome.Row = planned.Row;
+  outcome.Input = row.FileName;
+  outcome.Output = planned.Output.FileName;
+  TActiveRow active;
+  active.Result = result.Rows.size() - 1;
+  Observer().RowStarted(outcome.Row, outcome.Input, outcome.Output);
+  if (planned.Output.Skip) {
+    outcome.Skipped = true;
+    active.Finished = true;
+    Observer().RowStatus(outcome.Row, "Skipped");
+  } else {
+    active.Job = FIdleJobs.back();
+    FIdleJobs.pop_back();
+    try {
+      active.Job->StartChain(row, planned.Output.Replace, outcome);
+      active.Running = true;
+    } catch (const std::exception& error) {
+      FWait.Post({TDriverEvent::dkFailed, 0, error.what(), outcome.Row});
+    }
+  }
+  FActive.push_back(active);
 }
 
-void TConversionDriver::ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result) {
+void TConversionDriver::ApplyEvents(TBatchResult& result) {
   for (TDriverEvent& event : FWait.Take()) {
+    const auto active = std::find_if(FActive.begin(), FActive.end(), [&](const TActiveRow& candidate) {
+      return result.Rows[candidate.Result].Row == event.Row;
+    });
+    if (active == FActive.end()) {
+      continue;  // a row that has ended already
+    }
+    TRowResult& outcome = result.Rows[active->Result];
+    const int32_t row = outcome.Row;
     switch (event.Kind) {
       case TDriverEvent::dkProgress:
         Observer().FileProgress(row, event.Percent);
         Observer().RowStatus(row, std::to_string(event.Percent) + "% Done");
         break;
       case TDriverEvent::dkDone:
-        finished = true;
-        result.Completed = true;
-        result.Stopped = FStopRequested;
-        if (!event.Message.empty() && event.Message != result.Output) {
-          result.Output = event.Message;
-          Observer().RowOutput(row, result.Output);
+        active->Finished = true;
+        outcome.Completed = true;
+        outcome.Stopped = FStopRequested;
+        if (!event.Message.empty() && event.Message != outcome.Output) {
+          outcome.Output = event.Message;
+          Observer().RowOutput(row, outcome.Output);
         }
-        Observer().RowStatus(row, result.Stopped ? "Stopped" : "Complete");
+        Observer().RowStatus(row, outcome.Stopped ? "Stopped" : "Complete");
         break;
       case TDriverEvent::dkFailed:
-        failed = true;
+        active->Failed = true;
         // A component's message that names the input already is not prefixed with it again.
-        result.Message = event.Message.starts_with(result.Input + ": ") ? event.Message
-                                                                         : result.Input + ": " + event.Message;
-        Observer().RowFailed(row, result.Message);
+        outcome.Message = event.Message.starts_with(outcome.Input + ": ") ? event.Message
+                                                                           : outcome.Input + ": " + event.Message;
+        Observer().RowFailed(row, outcome.Message);
         break;
     }
   }
 }
 
-void TConversionDriver::WaitForRow(int32_t row, bool running, TRowResult& result) {
-  bool finished = false;
-  bool failed = false;
-  for (;;) {
-    ApplyEvents(row, finished, failed, result);
-    if (finished || (failed && Observer().ContinueAfterFailure())) {
-      return;
-    }
-    // After Stop a running sink still finishes its file: its done (or failure) event ends the row.
-    if (FStopRequested && (!running || failed)) {
-      return;
-    }
-    Observer().WaitForRow(FWait);
+bool TConversionDriver::RowEnded(const TActiveRow& active) {
+  if (active.Finished || (active.Failed && Observer().ContinueAfterFailure())) {
+    return true;
   }
+  // After Stop a running sink still finishes its file: its done (or failure) event ends the row.
+  return FStopRequested && (!active.Running || active.Failed);
+}
+
+void TConversionDriver::EndRows(const std::vector<TConversionRow>& rows, const TBatchResult& result) {
+  for (auto active = FActive.begin(); active != FActive.end();) {
+    if (!RowEnded(*active)) {
+      ++active;
+      continue;
+    }
+    if (active->Job != nullptr) {
+      active->Job->EndRow();
+      FIdleJobs.push_back(active->Job);
+    }
+    ++FEnded;
+    FHighestEnded = std::max(FHighestEnded, result.Rows[active->Result].Row);
+    active = FActive.erase(active);
+    if (!FStopRequested) {
+      ReportTotal(rows);
+    }
+  }
+}
+
+void TConversionDriver::ReportTotal(const std::vector<TConversionRow>& rows) {
+  // The ended rows and the unchecked rows among them: one after another, the position of the
+  // row that ended last.
+  int32_t position = FEnded;
+  for (int32_t i = 1; i < FHighestEnded; ++i) {
+    position += rows[static_cast<size_t>(i - 1)].Checked ? 0 : 1;
+  }
+  Observer().TotalProgress(position, static_cast<int32_t>(rows.size()));
 }
 
 void TConversionDriver::Stop() {
   FStopRequested = true;
-  if (TACSOutput* sink = FCurrentSink.load()) {
-    sink->Stop();
+  {
+    std::lock_guard lock(FJobsLock);
+    for (const std::unique_ptr<TConversionJob>& job : FJobs) {
+      job->Stop();
+    }
   }
   FWait.Wake();
 }

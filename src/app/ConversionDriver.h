@@ -1,7 +1,7 @@
 #pragma once
 
-// The conversion driver: turns the checked rows of the file list into output files, one after
-// another, in one format and one folder, and writes the batch's playlist. It knows no window:
+// The conversion driver: turns the checked rows of the file list into output files, up to `Jobs`
+// rows at once, in one format and one folder, and writes the batch's playlist. It knows no window:
 // a front (the window, the command line) follows it through a TConversionObserver.
 
 #include <atomic>
@@ -9,19 +9,17 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/ConversionJob.h"
 #include "app/ConversionRow.h"
 #include "app/DriverFormats.h"
+#include "app/OutputPlan.h"
 #include "app/Settings.h"
-#include "pipeline/ACS_Classes.h"
-#include "app/StageChain.h"
-#include "pipeline/CompletenessCheck.h"
 
 // A batch that cannot start: no usable output folder, no output format chosen, or a batch
 // running already.
@@ -36,9 +34,10 @@ struct TDriverEvent {
   TKind Kind = dkProgress;
   int32_t Percent = 0;
   std::string Message;
+  int32_t Row = 0;  // the row the event is about
 };
 
-// The driver's wait for the running row: the sinks' events arrive here from their workers, and
+// The driver's wait for the running rows: the sinks' events arrive here from their workers, and
 // Stop wakes it. A front that waits on its own (pumping its events) only needs WaitFor.
 class TRowWait {
 public:
@@ -97,10 +96,11 @@ public:
   // The closing notice ("Operation complete successful", "All Done") when the settings ask for it.
   virtual void Inform(const std::string& /*text*/, const std::string& /*title*/) {}
 
-  // Waits a little for the running row. The window processes its pending events here (its Stop
+  // Waits a little for the running rows. The window processes its pending events here (its Stop
   // button calls the driver's Stop); the default simply blocks.
   virtual void WaitForRow(TRowWait& wait) { wait.WaitFor(std::chrono::milliseconds(100)); }
-  // After a failed row: true goes on with the next row, false waits for Stop (the window's way).
+  // After a failed row: true goes on with the next row, false starts no other row and waits for
+  // Stop (the rows running already still finish).
   virtual bool ContinueAfterFailure() const { return false; }
 };
 
@@ -119,28 +119,41 @@ public:
   // Converts the checked rows; returns when the batch has ended. EConversionError before anything
   // starts when the output folder or format is unusable.
   TBatchResult Convert(const std::vector<TConversionRow>& rows);
-  // Asks the running conversion and the batch to end; the current file is finished normally.
+  // Asks the running conversions and the batch to end; the running files are finished normally.
   // May be called from any thread.
   void Stop();
 
   bool Converting() const { return FConverting; }
+  // The row started last.
   int32_t CurrentIndex() const { return FCurrentIndex; }
-  TACSOutput* CurrentSink() const { return FCurrentSink; }
 
   // The output folder of the settings, absolute, without a trailing "/". Empty when unset.
   static std::string OutputFolder(const TSettings& settings);
 
 private:
+  struct TPlannedRow {
+    int32_t Row = 0;  // 1-based position in the list
+    TOutputChoice Output;
+  };
+  // A row on its way: the job converting it (none for a skipped row) and how far it got.
+  struct TActiveRow {
+    size_t Result = 0;  // index into the batch's rows
+    TConversionJob* Job = nullptr;
+    bool Running = false;
+    bool Finished = false;
+    bool Failed = false;
+  };
+
   TConversionObserver& Observer();
   void PrepareFolder(const std::string& folder) const;
-  void RunRow(const TConversionRow& row, bool replace, TRowResult& result);
-  void StartChain(const TConversionRow& row, bool replace, TRowResult& result);
-  TACSFileIn& SourceInstance(const TSourceFormat& format);
-  TACSFileOut& SinkInstance(const TSinkFormat& format);
-  void CheckSource(TACSFileIn& source, const std::string& formatName) const;
-  TACSInput& InsertStages(TACSFileIn& source, const TACSOutput& sink);
-  void WaitForRow(int32_t row, bool running, TRowResult& result);
-  void ApplyEvents(int32_t row, bool& finished, bool& failed, TRowResult& result);
+  std::vector<TPlannedRow> PlanOutputs(const std::vector<TConversionRow>& rows, const std::string& folder) const;
+  void PrepareJobs();
+  void RunRows(const std::vector<TConversionRow>& rows, const std::vector<TPlannedRow>& plan, TBatchResult& result);
+  void StartRow(const TConversionRow& row, const TPlannedRow& planned, TBatchResult& result);
+  void ApplyEvents(TBatchResult& result);
+  bool RowEnded(const TActiveRow& active);
+  void EndRows(const std::vector<TConversionRow>& rows, const TBatchResult& result);
+  void ReportTotal(const std::vector<TConversionRow>& rows);
   void FinishBatch(TBatchResult& result);
   void SavePlaylist(TBatchResult& result);
 
@@ -154,16 +167,16 @@ private:
   std::atomic<bool> FStopRequested{false};
   std::atomic<bool> FConverting{false};
   std::atomic<int32_t> FCurrentIndex{0};
-  std::atomic<TACSOutput*> FCurrentSink{nullptr};
   std::unique_ptr<class TPlaylist> FPlaylist;
   std::string FFormatName;
 
-  // Destroyed in reverse order: the sinks first (their workers may still read the stages and the
-  // sources), then the stages, then the sources.
-  std::map<std::string, std::unique_ptr<TACSFileIn>> FSources;
-  TCompletenessCheck FCompletenessCheck;
-  TStageChain FStages;
-  std::map<std::string, std::unique_ptr<TACSFileOut>> FSinks;
+  std::vector<TActiveRow> FActive;
+  std::vector<TConversionJob*> FIdleJobs;
+  int32_t FEnded = 0;         // rows of the batch that have ended
+  int32_t FHighestEnded = 0;  // the last in the list of them
+  // Stop reaches the jobs from any thread; the list changes only between batches.
+  std::mutex FJobsLock;
+  std::vector<std::unique_ptr<TConversionJob>> FJobs;
 };
 
 // "H:MM:SS" (or "M:SS") in whole seconds; -1 when the text is no duration.

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "platform/TextUtils.h"
 #include "platform/UserDirs.h"
 
 namespace {
+
+constexpr int32_t MaxJobs = 64;
 
 const std::vector<std::string> Mp3Bitrates = {"8",  "16",  "24",  "32",  "40",  "48",  "56",  "64",  "80",
                                               "96", "112", "128", "144", "160", "192", "224", "256", "320"};
@@ -65,6 +68,8 @@ std::vector<TSettingDef> MakeDefinitions() {
       {TrackNumberFrom, skChoiceText, {"List position", "File's tag"}, "List position"},
       // A file without a picture of its own takes its folder's cover.jpg, folder.jpg or front.jpg.
       {FolderCover, skBoolean, {}, "1"},
+      // Rows converted at once: by default one per core the machine has online.
+      {Jobs, skRange, {}, std::to_string(std::clamp<long>(::sysconf(_SC_NPROCESSORS_ONLN), 1, MaxJobs)), 1, MaxJobs},
       window(Language, skText, "ENG"),
       window(Left, skInteger, "207"),
       window(Top, skInteger, "113"),

@@ -46,6 +46,7 @@ inline constexpr const char* KeepFolders = "KeepFolders";
 inline constexpr const char* PlaylistPaths = "PlaylistPaths";
 inline constexpr const char* TrackNumberFrom = "TrackNumberFrom";
 inline constexpr const char* FolderCover = "FolderCover";
+inline constexpr const char* Jobs = "Jobs";
 inline constexpr const char* Left = "Left";
 inline constexpr const char* Top = "Top";
 inline constexpr const char* Width = "Width";

@@ -52,6 +52,8 @@ bool AddSetting(const std::string& option, const std::string& value, TCliOptions
     options.Settings.push_back({option, SettingNames::SavePlayList, value});
   } else if (option == "--existing") {
     options.Settings.push_back({option, SettingNames::ExistingFiles, value});
+  } else if (option == "--jobs") {
+    options.Settings.push_back({option, SettingNames::Jobs, value});
   } else {
     const size_t equals = value.find('=');
     if (equals == std::string::npos || equals == 0) {
@@ -94,7 +96,7 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
       };
       static const TValued valued[] = {
           {"-f", "--format"},      {"-o", "--output"},      {nullptr, "--name-style"}, {nullptr, "--pattern"},
-          {nullptr, "--playlist"}, {nullptr, "--existing"}, {nullptr, "--set"}};
+          {nullptr, "--playlist"}, {nullptr, "--existing"}, {"-j", "--jobs"}, {nullptr, "--set"}};
       bool known = false;
       for (const TValued& option : valued) {
         if (Is(arg, option.Short, option.Long)) {
@@ -118,7 +120,7 @@ bool ParseCommandLine(int argc, char** argv, TCliOptions& options, std::string& 
 
 std::string UsageText() {
   return R"(Usage: kestrune-cli [options] FILE...
-Converts audio files one after another into one format and one folder, with the settings the
+Converts audio files, several at once, into one format and one folder, with the settings the
 window uses (stored in $XDG_CONFIG_HOME/Quillmar/Kestrune.reg). The files read are those named
 )" + InputExtensionList() + R"(
 (in any case).
@@ -141,6 +143,7 @@ Options:
       --existing rename|skip|overwrite    an output whose name is taken: take a free name
                                           ("Song (2).MP3"), leave the file there, or replace
                                           it; an input is never replaced
+  -j, --jobs N                            files converted at once (default: one per core)
       --set NAME=VALUE                    any setting by its stored name, for example
                                           --set OGGCompressionLevel=50 or --set UseVBR=1
       --save                              store the resulting settings for later runs

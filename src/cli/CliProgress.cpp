@@ -88,6 +88,17 @@ std::string ProgressLine(const std::string& name, int32_t percent, double audioS
   return (nameRoom > 3 ? Cut(name, nameRoom - 3) + "..." : Cut("...", nameRoom)) + tail;
 }
 
+std::string TotalLine(int32_t finished, int32_t count, int width) {
+  count = std::max(count, 1);
+  finished = std::clamp(finished, 0, count);
+  const int filled = finished * BarWidth / count;
+  char numbers[48];
+  std::snprintf(numbers, sizeof numbers, "] %3d/%d files", finished, count);
+  const std::string line = "total [" + std::string(static_cast<size_t>(filled), '#') +
+                           std::string(static_cast<size_t>(BarWidth - filled), '.') + numbers;
+  return Cut(line, static_cast<size_t>(std::max(width - 1, 0)));
+}
+
 TProgressBoard::TProgressBoard(TWrite write, TWidth width, TClock clock)
     : FWrite(std::move(write)), FWidth(std::move(width)), FClock(std::move(clock)) {}
 
@@ -103,13 +114,16 @@ std::string TProgressBoard::Lines(TProgressClock::time_point now) const {
     const double elapsed = std::chrono::duration<double>(now - live.Started).count();
     lines += ProgressLine(live.Name, live.Percent, live.AudioSeconds, elapsed, width) + "\n";
   }
+  if (FCount > 0) {
+    lines += TotalLine(FFinished, FCount, width) + "\n";
+  }
   return lines;
 }
 
 void TProgressBoard::Draw(std::string frame) {
   const TProgressClock::time_point now = FClock();
   frame += Lines(now);
-  FShown = FLive.size();
+  FShown = FLive.size() + (FCount > 0 ? 1 : 0);
   FLastDrawn = now;
   FWrite(frame);
 }
@@ -137,6 +151,12 @@ void TProgressBoard::Remove(int32_t row) {
   }
 }
 
+void TProgressBoard::SetTotal(int32_t finished, int32_t count) {
+  FFinished = finished;
+  FCount = count;
+  Draw(Erase());
+}
+
 void TProgressBoard::Print(const std::string& line) { Draw(Erase() + line + "\n"); }
 
 void TProgressBoard::Tick() {
@@ -147,6 +167,7 @@ void TProgressBoard::Tick() {
 
 void TProgressBoard::Clear() {
   FLive.clear();
+  FCount = 0;
   if (FShown > 0) {
     Draw(Erase());
   }
@@ -187,6 +208,9 @@ double TCliProgress::AudioSeconds(int32_t row) const {
 
 void TCliProgress::BatchStarted(int32_t fileCount) {
   FFileCount = fileCount;
+  if (FTerminal && !FQuiet) {
+    FBoard.SetTotal(0, fileCount);
+  }
   if (FStopAsked && FStopAsked()) {
     FDriver.Stop();
   }
@@ -197,15 +221,22 @@ void TCliProgress::RowStarted(int32_t row, const std::string& input, const std::
   if (FQuiet) {
     return;
   }
-  Line("[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " + input + " -> " + output);
+  // On a terminal the row's line comes when it ends, so rows running side by side never mix.
   if (FTerminal) {
+    FRunning[row] = input + " -> " + output;
     FBoard.Add(row, TerminalText(std::filesystem::path(input).filename().string()), AudioSeconds(row));
+    return;
   }
+  Line(RowLabel(row) + input + " -> " + output);
 }
 
-void TCliProgress::RowOutput(int32_t, const std::string& output) {
+std::string TCliProgress::RowLabel(int32_t row) const {
+  return "[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] ";
+}
+
+void TCliProgress::RowOutput(int32_t row, const std::string& output) {
   if (!FQuiet) {
-    Line("  written as " + output + " (the name was taken meanwhile)");
+    Line(RowLabel(row) + "written as " + output + " (the name was taken meanwhile)");
   }
 }
 
@@ -220,24 +251,33 @@ void TCliProgress::FileProgress(int32_t row, int32_t percent) {
   // In a log only every quarter is worth a line.
   const auto shown = FLastShown.find(row);
   if (shown == FLastShown.end() || percent / 25 != shown->second / 25) {
-    WriteError("  " + std::to_string(percent) + "%\n");
+    WriteError("  " + RowLabel(row) + std::to_string(percent) + "%\n");
   }
   FLastShown[row] = percent;
 }
 
 void TCliProgress::RowStatus(int32_t row, const std::string& status) {
   const bool stopped = status == "Stopped";
-  if (FQuiet || (status != "Complete" && !stopped)) {
+  const bool skipped = status == "Skipped";
+  if (FQuiet || (status != "Complete" && !stopped && !skipped)) {
     return;
   }
   if (!FTerminal) {
+    Line(RowLabel(row) + (stopped ? "stopped" : skipped ? "skipped (its output is there already)" : "done"));
+    return;
+  }
+  if (skipped) {
+    FBoard.Remove(row);
+    FBoard.Print(TerminalText(RowLabel(row) + FRunning[row] + ": skipped (its output is there already)"));
+    FRunning.erase(row);
     return;
   }
   const double elapsed = FBoard.Elapsed(row);
   const double audio = AudioSeconds(row);
   FBoard.Remove(row);
-  std::string done = "[" + std::to_string(row) + "/" + std::to_string(FFileCount) + "] " +
-                     (stopped ? "stopped after " : "done in ") + ClockText(elapsed);
+  std::string done =
+      TerminalText(RowLabel(row) + FRunning[row]) + ": " + (stopped ? "stopped after " : "done in ") + ClockText(elapsed);
+  FRunning.erase(row);
   if (audio > 0 && elapsed > 0) {
     char speed[48];
     std::snprintf(speed, sizeof speed, ", %.1fx real time", audio / elapsed);
@@ -249,13 +289,18 @@ void TCliProgress::RowStatus(int32_t row, const std::string& status) {
 void TCliProgress::RowFailed(int32_t row, const std::string& message) {
   if (FTerminal) {
     FBoard.Remove(row);
+    FRunning.erase(row);
   }
   Line(message);
 }
 
 void TCliProgress::TotalProgress(int32_t position, int32_t maximum) {
-  // On a terminal the rows' own lines tell as much.
-  if (!FQuiet && !FTerminal && position > 0) {
+  if (FQuiet) {
+    return;
+  }
+  if (FTerminal) {
+    FBoard.SetTotal(position, maximum);
+  } else if (position > 0) {
     WriteError("  total: " + std::to_string(position) + " of " + std::to_string(maximum) + "\n");
   }
 }

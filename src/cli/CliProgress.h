@@ -1,8 +1,9 @@
 #pragma once
 
 // Follows a batch on standard error: each file's progress and the batch's, and every failure. On
-// a terminal every running row has one live line, redrawn in place, below the lines that stay;
-// elsewhere (a log, a pipe) each file gets plain lines at its start and at every quarter.
+// a terminal every running row has one live line and the batch one total line, redrawn in place,
+// below one line per finished row; elsewhere (a log, a pipe) each file gets plain lines, naming
+// its row, at its start, at every quarter and at its end.
 
 #include <chrono>
 #include <functional>
@@ -20,7 +21,11 @@ using TProgressClock = std::chrono::steady_clock;
 std::string ProgressLine(const std::string& name, int32_t percent, double audioSeconds, double elapsedSeconds,
                          int width);
 
-// The live lines of the rows that run, at the bottom of a terminal. Rows come and go in any
+// The batch's live line: "total [#####...............]   4/16 files", cut to `width` columns.
+std::string TotalLine(int32_t finished, int32_t count, int width);
+
+// The live lines of the rows that run, at the bottom of a terminal, and the batch's total below
+// them once it is set. Rows come and go in any
 // order (several may run at once); a line printed through the board goes above the live lines,
 // which are then drawn again below it. Every change is written as one piece.
 class TProgressBoard {
@@ -35,11 +40,13 @@ public:
   // Draws again when the last drawing is older than a tenth of a second.
   void Update(int32_t row, int32_t percent);
   void Remove(int32_t row);
+  // Rows finished of the batch's `count`; drawn at once.
+  void SetTotal(int32_t finished, int32_t count);
   // A line that stays, above the live ones.
   void Print(const std::string& line);
   // Speeds and times left change while no progress comes: draws again when due.
   void Tick();
-  // Takes the live lines off the screen.
+  // Takes the live lines and the total off the screen.
   void Clear();
 
   // Seconds since the row was added; 0 for a row that is not on the board.
@@ -63,6 +70,8 @@ private:
   TWidth FWidth;
   TClock FClock;
   std::vector<TLive> FLive;  // in the order the rows started
+  int32_t FFinished = 0;
+  int32_t FCount = 0;        // no total line while 0
   size_t FShown = 0;         // live lines on the screen now; the cursor is below the last
   TProgressClock::time_point FLastDrawn;
 };
@@ -87,6 +96,7 @@ public:
 
 private:
   void Line(const std::string& text);
+  std::string RowLabel(int32_t row) const;  // "[3/16] "
   double AudioSeconds(int32_t row) const;
 
   TConversionDriver& FDriver;
@@ -96,5 +106,6 @@ private:
   std::function<bool()> FStopAsked;
   int32_t FFileCount = 0;
   std::map<int32_t, int32_t> FLastShown;  // plain lines: each running row's last percentage printed
+  std::map<int32_t, std::string> FRunning;  // terminal: each running row's "input -> output"
   TProgressBoard FBoard;
 };

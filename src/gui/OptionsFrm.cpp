@@ -253,6 +253,7 @@ void TOptionsFrm::BuildCommonPage() {
   cmbRipFormat = AddCombo(grid, 0, "cmbRipFormat", "Label1", "Convert to Format", RipToFormat, false);
   CheckBox1 = AddCheck(grid, 1, "CheckBox1", "Inform when convert process complete", InformWhenDone);
   cmbLanguage = AddCombo(grid, 2, "cmbLanguage", "Label2", "Language", Language, false);
+  spnJobs = AddSpin(grid, 3, "spnJobs", "Label27", "Simultaneous conversions", Jobs);
   page->layout()->addWidget(group);
   AddStretch(page);
   connect(cmbRipFormat, &QComboBox::currentIndexChanged, this, [this] {

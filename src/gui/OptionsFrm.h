@@ -61,6 +61,7 @@ public:
   QComboBox* cmbRipFormat = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QComboBox* cmbLanguage = nullptr;
+  QSpinBox* spnJobs = nullptr;  // rows converted at once
   QComboBox* cmbSampleRate = nullptr;
   QComboBox* cmbMode = nullptr;
   QCheckBox* chkUseVBR = nullptr;

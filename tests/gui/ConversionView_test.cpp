@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -57,6 +58,9 @@ protected:
     Window.SetFormatTable(gui_testing::GatedFormats(Gate));
     AddWaves(count, 0.3, held);
   }
+
+  // Rows converted at once, as the options dialog sets it.
+  void SetJobs(int jobs) { Window.OptionsFrm()->spnJobs->setValue(jobs); }
 
   QString Status(int row) { return Window.ListView1->Text(row, lcStatus); }
   void SetRow(int row, const std::function<void(TConversionRow&)>& change) {
@@ -111,6 +115,7 @@ TEST_F(ConversionViewTest, UncheckedRowsKeepTheirNumberAndTheirStatus) {
 }
 
 TEST_F(ConversionViewTest, WhileABatchRunsOnlyWhatWouldChangeItWaitsAndTheWindowStaysResponsive) {
+  SetJobs(1);
   HoldRow(2, 1);
   Window.ToolButton3Click();
   ASSERT_TRUE(WaitUntil([&] { return Gate->Entered() && Status(0) == "0% Done"; }));
@@ -130,6 +135,7 @@ TEST_F(ConversionViewTest, WhileABatchRunsOnlyWhatWouldChangeItWaitsAndTheWindow
 }
 
 TEST_F(ConversionViewTest, StopLeavesTheFinishedRowCompleteTheRunningOneStoppedAndTheRestAsTheyWere) {
+  SetJobs(1);
   HoldRow(3, 2);
   ASSERT_TRUE(ShowActive(Window));
   Window.ToolButton3Click();
@@ -148,6 +154,35 @@ TEST_F(ConversionViewTest, StopLeavesTheFinishedRowCompleteTheRunningOneStoppedA
   EXPECT_LT(Window.ProgressBar2->value(), 3);
   EXPECT_TRUE(Window.ToolButton3->isEnabled());
   EXPECT_FALSE(Window.ToolButton4->isEnabled());
+}
+
+TEST_F(ConversionViewTest, StopStopsEveryRunningRowAndLeavesTheWaitingOnesAsTheyWere) {
+  SetJobs(2);
+  Gate = std::make_shared<gui_testing::TInputGate>();
+  Window.SetFormatTable(gui_testing::GatedFormats(Gate));
+  QStringList names;
+  for (const char* name : {"held1.wav", "held2.wav", "in3.wav", "in4.wav"}) {
+    WriteWave(Dir.File(name), 0.3);
+    names << QString::fromStdString(Dir.File(name));
+  }
+  Window.AddFiles(names);
+  Window.ToolButton3Click();
+  ASSERT_TRUE(WaitUntil([&] { return Gate->Entered() && Status(0) == "0% Done" && Status(1) == "0% Done"; }));
+  EXPECT_EQ(Status(2), "Waiting");
+  QSignalSpy finished(&Window, &TFrmConverter::BatchFinished);
+  Window.ToolButton4Click();
+  Gate->Open();
+  ASSERT_TRUE(finished.wait(60000));
+  for (int row : {0, 1}) {
+    EXPECT_EQ(Status(row), "Stopped") << row;
+    const std::string output = Dir.File("out/0" + std::to_string(row + 1) + ".WAV");
+    const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(output);
+    ASSERT_GT(bytes.size(), 44u) << output;
+    EXPECT_EQ(testing_support::Le32At(bytes, 4), bytes.size() - 8) << output;
+  }
+  EXPECT_EQ(Status(2), "not converted");
+  EXPECT_EQ(Status(3), "not converted");
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/03.WAV")));
 }
 
 TEST_F(ConversionViewTest, ABrokenRowInTheMiddleFailsAloneAndEveryOtherRowIsConverted) {
@@ -218,6 +253,7 @@ TEST_F(ConversionViewTest, ThePlaylistTakesEachRowsOwnPlayingTime) {
 }
 
 TEST_F(ConversionViewTest, ClosingTheWindowDuringABatchStopsItThenClosesAndSavesTheSettings) {
+  SetJobs(1);
   HoldRow(3, 1);
   const std::string store = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quillmar/Kestrune.reg";
   std::filesystem::remove(store);

@@ -13,8 +13,9 @@ using namespace testing_support;
 namespace {
 
 // Batches of short rows stopped from another thread at random moments (the way a signal or a
-// second window thread would): every batch ends, every started row ends exactly once, and every
-// finished output's header matches its length. Run under ThreadSanitizer by `make test`.
+// second window thread would), one job or four side by side: every batch ends, every started row
+// ends exactly once, and every finished output's header matches its length. Run under
+// ThreadSanitizer by `make test`.
 TEST(ConversionDriverStress, BatchesStoppedFromAnotherThread) {
   TempDir dir;
   const std::string input = dir.File("in.wav");
@@ -32,6 +33,7 @@ TEST(ConversionDriverStress, BatchesStoppedFromAnotherThread) {
   std::mt19937 random(20261208);
   std::uniform_int_distribution<int> pause(0, 3000);
   for (int batch = 0; batch < 60; ++batch) {
+    settings.SetInteger(SettingNames::Jobs, batch % 2 == 0 ? 4 : 1);
     const int wait = pause(random);
     std::thread stopper([&] {
       std::this_thread::sleep_for(std::chrono::microseconds(wait));

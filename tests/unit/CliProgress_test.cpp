@@ -56,3 +56,24 @@ TEST(CliProgressTest, TheBoardRedrawsEveryRunningRowInPlaceBelowThePrintedLines)
   board.Tick();
   EXPECT_EQ(writes.size(), count);
 }
+
+TEST(CliProgressTest, TheTotalLineCountsFinishedRowsBelowTheRunningOnes) {
+  EXPECT_EQ(TotalLine(4, 16, 80), "total [#####...............]   4/16 files");
+  EXPECT_EQ(TotalLine(20, 16, 80), TotalLine(16, 16, 80));
+  EXPECT_EQ(Columns(TotalLine(1, 2, 12)), 11u);
+  std::vector<std::string> writes;
+  TProgressClock::time_point now{};
+  TProgressBoard board([&](const std::string& text) { writes.push_back(text); }, [] { return 60; },
+                       [&] { return now; });
+  board.SetTotal(0, 2);
+  board.Add(1, "a.wav", 10);
+  board.Add(2, "b.wav", 10);
+  board.Remove(1);
+  board.SetTotal(1, 2);
+  EXPECT_EQ(writes.back(), "\r\x1b[2A\x1b[J" + ProgressLine("b.wav", 0, 10, 0, 60) + "\n" + TotalLine(1, 2, 60) + "\n");
+  board.Print("[1/2] a.wav -> a.mp3: done");
+  EXPECT_EQ(writes.back(), "\r\x1b[2A\x1b[J[1/2] a.wav -> a.mp3: done\n" + ProgressLine("b.wav", 0, 10, 0, 60) + "\n" +
+                               TotalLine(1, 2, 60) + "\n");
+  board.Clear();
+  EXPECT_EQ(writes.back(), "\r\x1b[2A\x1b[J");
+}

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "formats/wave/ACS_Wave.h"
 #include "platform/IniFiles.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
@@ -64,6 +65,7 @@ protected:
     Settings.SetText(sn::RipToFormat, "WAV");
     Settings.SetText(sn::ConvFilePath, Out() + "/");
     Settings.SetInteger(sn::OutputFileNameFormat, 2);
+    Settings.SetInteger(sn::Jobs, 1);
     Driver.SetObserver(&Recorder);
   }
 
@@ -389,4 +391,72 @@ TEST_F(ConversionDriverTest, ASkippingReRunWritesNothingAndThenOnlyWhatIsNewOrCh
   EXPECT_TRUE(later.Rows[2].Completed);
   EXPECT_EQ(fs::last_write_time(Out() + "/A.WAV"), written);
   EXPECT_FALSE(fs::exists(Out() + "/B (2).WAV"));
+}
+
+TEST_F(ConversionDriverTest, FourJobsWriteWhatOneJobWritesAndAFailingRowFailsAlone) {
+  Settings.SetInteger(sn::SavePlayList, 1);
+  std::vector<TConversionRow> rows;
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "in" + std::to_string(i) + ".wav";
+    rows.push_back(Row(i == 7 ? Dir.File("missing.wav") : Wave16(name, 4410 * (1 + i % 3)), i % 2 ? "Same" : "T"));
+  }
+  const auto run = [&](int32_t jobs, const std::string& folder) {
+    Settings.SetInteger(sn::Jobs, jobs);
+    Settings.SetText(sn::ConvFilePath, Dir.File(folder));
+    const TBatchResult result = Driver.Convert(rows);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+    for (const TRowResult& row : result.Rows) {
+      EXPECT_EQ(row.Completed, row.Row != 8) << row.Row;
+      files.emplace_back(fs::path(row.Output).filename().string(), row.Completed ? ReadFileBytes(row.Output) : std::vector<uint8_t>{});
+    }
+    files.emplace_back("playlist", ReadFileBytes(result.PlaylistFile));
+    return files;
+  };
+  EXPECT_EQ(run(4, "four"), run(1, "one"));
+}
+
+TEST_F(ConversionDriverTest, StopWithFourJobsFinishesEveryRunningFileWellFormed) {
+  Settings.SetInteger(sn::Jobs, 4);
+  std::vector<TConversionRow> rows;
+  for (int i = 0; i < 8; ++i) {
+    rows.push_back(Row(Wave16("in" + std::to_string(i) + ".wav", 44100 * 3), "T" + std::to_string(i)));
+  }
+  Recorder.StopAtRow = 3;
+  const TBatchResult result = Driver.Convert(rows);
+  EXPECT_TRUE(result.Stopped);
+  EXPECT_LT(result.Rows.size(), rows.size());
+  for (const TRowResult& row : result.Rows) {
+    EXPECT_TRUE(row.Completed) << row.Row << ": " << row.Message;
+  }
+  // Only finished files are left: no half-written one and no temporary file beside them.
+  size_t files = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(Out())) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+    ASSERT_GE(bytes.size(), 44u) << entry.path();
+    EXPECT_EQ(Le32At(bytes, 4), bytes.size() - 8) << entry.path();
+    EXPECT_EQ(Le32At(bytes, 40) % 4, 0u) << entry.path();
+    ++files;
+  }
+  EXPECT_EQ(files, result.Rows.size());
+}
+
+TEST_F(ConversionDriverTest, ARowOpensItsInputOnce) {
+  // Counts the opens that reach the file, not the nested ones of format queries.
+  struct TCountingWaveIn : TWaveIn {
+    explicit TCountingWaveIn(int& opens) : Opens(opens) {}
+    void OpenFile() override {
+      Opens += OpenCount() == 0 ? 1 : 0;
+      TWaveIn::OpenFile();
+    }
+    int& Opens;
+  };
+  int opens = 0;
+  TFormatTable formats = DefaultFormatTable();
+  formats.WireSource("WaveIn1", [&opens] { return std::make_unique<TCountingWaveIn>(opens); });
+  TConversionDriver driver(Settings, Dir.Path().string(), std::move(formats));
+  const std::string input = Wave16("in.wav");
+  const TBatchResult result = driver.Convert({Row(input, "T")});
+  ASSERT_TRUE(result.AllCompleted());
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(WaveData(result.Rows[0].Output), WaveData(input));
 }

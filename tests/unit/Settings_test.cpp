@@ -145,7 +145,7 @@ TEST(Settings, SaveWritesEveryValueInItsOrderAsStrings) {
       "DesiredNominalBitrate", "DesiredMinimumBitrate", "DesiredMaximumBitrate", "APECompressionLevel",
       "SavePlayList", "FLACCompressionLevel", "FLACVerify", "WAVSampleFormat", "FLACSampleFormat", "APESampleFormat",
       "ExistingFiles", "OutputPattern", "ExtensionCase", "KeepFolders", "PlaylistPaths", "TrackNumberFrom",
-      "FolderCover", "RunPath"};
+      "FolderCover", "Jobs", "RunPath"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(store.ReadString(SettingsSection, "RipToFormat", ""), "WAV");
   EXPECT_EQ(store.ReadString(SettingsSection, "OGGCompressionLevel", ""), "10");
