@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -37,8 +38,15 @@ public:
       FChanged.notify_all();
       FChanged.wait(lock, [this] { return FReleased; });
     }
+    if (Endless) {
+      const size_t count = std::min(buffer.size(), static_cast<size_t>(MaxPerCall));
+      std::fill_n(buffer.begin(), count, uint8_t{0});
+      return static_cast<int32_t>(count);
+    }
     return TMemorySource::GetData(buffer);
   }
+  // Never runs out, so a run on it can only end once its input is changed or it is stopped.
+  bool Endless = false;
   bool WaitUntilEntered() {
     std::unique_lock lock(FMutex);
     return FChanged.wait_for(lock, std::chrono::seconds(30), [this] { return FEntered; });
@@ -290,8 +298,9 @@ TEST(Sink, DestroyedInputIsDropped) {
 }
 
 TEST(Sink, InputSwappedDuringARunIsInitialisedAndTheOldOneFlushed) {
-  TGatedSource first(Bytes(1 << 22), 16, 2, 44100);
+  TGatedSource first(Bytes(0), 16, 2, 44100);
   first.MaxPerCall = 64;
+  first.Endless = true;
   TMemorySource second(Bytes(5000), 16, 2, 44100);
   TMemorySink sink;
   sink.ChunkSize = 64;
