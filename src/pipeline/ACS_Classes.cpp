@@ -183,7 +183,9 @@ void TACSConverter::SetInput(TACSInput* source) {
     return;
   }
   TACSInput* old = FInput;
-  if (!FBusy || source == nullptr) {
+  // Read once, as the sink does.
+  const bool busy = FBusy;
+  if (!busy || source == nullptr) {
     std::lock_guard lock(FInputLock);
     FInput = source;
   } else {
@@ -194,7 +196,7 @@ void TACSConverter::SetInput(TACSInput* source) {
   if (old != source) {
     RemoveFreeNotification(old);
     FreeNotification(source);
-    if (FBusy && old != nullptr && source != nullptr) {
+    if (busy && old != nullptr && source != nullptr) {
       old->Flush();
     }
   }
@@ -247,7 +249,10 @@ void TACSOutput::EndWorker() {
 
 void TACSOutput::SetInput(TACSInput* source) {
   TACSInput* old = FInput.load();
-  if (!FBusy || source == nullptr) {
+  // Read once: the run may end while the swap is made, and the old input it opened must still be
+  // flushed.
+  const bool busy = FBusy;
+  if (!busy || source == nullptr) {
     std::lock_guard lock(FInputLock);
     FInput = source;
   } else {
@@ -258,7 +263,7 @@ void TACSOutput::SetInput(TACSInput* source) {
   if (old != source) {
     RemoveFreeNotification(old);
     FreeNotification(source);
-    if (FBusy && old != nullptr && source != nullptr) {
+    if (busy && old != nullptr && source != nullptr) {
       old->Flush();
     }
   }
