@@ -4,6 +4,7 @@
 
 #include "app/OutputPattern.h"
 #include "tags/CoverArt.h"
+#include "tags/ListValues.h"
 
 namespace sn = SettingNames;
 
@@ -85,23 +86,11 @@ std::string NumberOfTotal(const std::string& number, const std::string& total) {
   return number.empty() || total.empty() ? number : number + "/" + total;
 }
 
-std::vector<std::string> SplitValues(const std::string& text) {
-  constexpr std::string_view Separator = "; ";
-  std::vector<std::string> values;
-  size_t start = 0;
-  for (size_t found = text.find(Separator); found != std::string::npos; found = text.find(Separator, start)) {
-    values.push_back(text.substr(start, found - start));
-    start = found + Separator.size();
-  }
-  values.push_back(text.substr(start));
-  return values;
-}
-
 std::vector<std::string> VorbisComments(const TConversionRow& row, const std::string& track) {
   std::vector<std::string> comments;
   // Lists of names go back as one comment per value, free texts whole.
   const auto add = [&comments](const char* key, const std::string& text, bool names) {
-    for (const std::string& value : names ? SplitValues(text) : std::vector<std::string>{text}) {
+    for (const std::string& value : names ? SplitListValues(text) : std::vector<std::string>{text}) {
       comments.push_back(key + value);
     }
   };

@@ -68,8 +68,6 @@ TSinkTags SinkTags(const TSettings& settings, const TConversionRow& row, int32_t
 // "n" or "n/total" as ID3v2's TRCK and TPOS and APEv2's Track and Disc write a number.
 std::string NumberOfTotal(const std::string& number, const std::string& total);
 
-// The values of a field that holds several joined with "; " (a name list such as the artists).
-std::vector<std::string> SplitValues(const std::string& text);
 
 // "TITLE=", "ARTIST=", "ALBUM=", "DATE=", "COMMENT=", "GENRE=" with the row's texts, in this order,
 // then "TRACKNUMBER=" (the given track), "ALBUMARTIST=", "DISCNUMBER=", "TOTALTRACKS=",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/OutputPattern.h"
+#include "tags/ListValues.h"
 
 namespace sn = SettingNames;
 
@@ -92,7 +93,7 @@ TEST(SinkSettings, VorbisCommentsSplitNameListsAndAddTheExtraFieldsTheRowHas) {
             (std::vector<std::string>{"TITLE=A; B", "ARTIST=Ana", "ARTIST=Bo", "ALBUM=", "DATE=", "COMMENT=x; y",
                                       "GENRE=Rock", "TRACKNUMBER=3", "ALBUMARTIST=Va", "DISCNUMBER=2",
                                       "TOTALTRACKS=12", "COMPOSER=Cy", "COMPOSER=Di"}));
-  EXPECT_EQ(SplitValues("a; b;c"), (std::vector<std::string>{"a", "b;c"}));
+  EXPECT_EQ(SplitListValues(std::string("a; b;c")), (std::vector<std::string>{"a", "b;c"}));
 }
 
 TEST(SinkSettings, TrackNumberFromTheFilesTagFallsBackToTheListPosition) {

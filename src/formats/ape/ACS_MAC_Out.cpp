@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "formats/ape/ACS_MAC.h"
+#include "tags/ListValues.h"
 
 TMACOut::TMACOut() {
   MACDll::RequireEntries({{"c_APECompress_Create", reinterpret_cast<const void*>(MACDll::c_APECompress_Create)},
@@ -118,24 +119,12 @@ bool TMACOut::DoOutput(bool abort) {
   return true;
 }
 
-namespace {
-
-// APEv2 keeps the values of a list apart with a zero byte.
-std::string SeparateValues(std::string names) {
-  for (size_t at = names.find("; "); at != std::string::npos; at = names.find("; ", at + 1)) {
-    names.replace(at, 2, 1, '\0');
-  }
-  return names;
-}
-
-}  // namespace
-
 void TMACOut::TagMoreTexts() {
-  const std::pair<const char*, std::string> items[] = {{"Artist", SeparateValues(FId3TagArtist)},
-                                                       {"Genre", SeparateValues(FId3TagGenre)},
-                                                       {"Album Artist", SeparateValues(FId3TagAlbumArtist)},
+  const std::pair<const char*, std::string> items[] = {{"Artist", ZeroSeparatedValues(FId3TagArtist)},
+                                                       {"Genre", ZeroSeparatedValues(FId3TagGenre)},
+                                                       {"Album Artist", ZeroSeparatedValues(FId3TagAlbumArtist)},
                                                        {"Disc", FId3TagDisc},
-                                                       {"Composer", SeparateValues(FId3TagComposer)}};
+                                                       {"Composer", ZeroSeparatedValues(FId3TagComposer)}};
   for (const auto& [key, value] : items) {
     errno = 0;
     const int tagged =

@@ -1,5 +1,7 @@
 #include "formats/mp3/Id3v2Writer.h"
 
+#include "tags/ListValues.h"
+
 namespace {
 
 void AppendSyncsafe(std::vector<uint8_t>& out, uint32_t value) {
@@ -29,11 +31,7 @@ void AppendTextFrame(std::vector<uint8_t>& out, const char* id, const std::strin
 
 // Version 2.4 separates the values of a list of names by a zero byte.
 void AppendNamesFrame(std::vector<uint8_t>& out, const char* id, const std::string& names) {
-  std::string text = names;
-  for (size_t at = text.find("; "); at != std::string::npos; at = text.find("; ", at + 1)) {
-    text.replace(at, 2, 1, '\0');
-  }
-  AppendTextFrame(out, id, text);
+  AppendTextFrame(out, id, ZeroSeparatedValues(names));
 }
 
 void AppendCommentFrame(std::vector<uint8_t>& out, const std::string& text) {

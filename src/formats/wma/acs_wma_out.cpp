@@ -7,6 +7,7 @@
 #include "platform/StreamError.h"
 #include "platform/Streams.h"
 #include "platform/WideText.h"
+#include "tags/ListValues.h"
 
 namespace {
 
@@ -120,18 +121,6 @@ std::vector<uint8_t> PictureValue(const TPicture& picture) {
   return value;
 }
 
-std::vector<std::u16string> SplitWideValues(const std::u16string& text) {
-  constexpr std::u16string_view Separator = u"; ";
-  std::vector<std::u16string> values;
-  size_t start = 0;
-  for (size_t found = text.find(Separator); found != std::u16string::npos; found = text.find(Separator, start)) {
-    values.push_back(text.substr(start, found - start));
-    start = found + Separator.size();
-  }
-  values.push_back(text.substr(start));
-  return values;
-}
-
 // UTF-16LE without a terminating zero. An attribute holds at most 65535 bytes; a longer text is
 // cut at a whole character.
 std::vector<uint8_t> AttributeBytes(const std::u16string& text) {
@@ -167,7 +156,7 @@ void TWMA_Out::SetTags(IWMHeaderInfo& headerInfo) {
     if (tag.Text->empty()) {
       continue;
     }
-    const std::vector<std::u16string> values = tag.List ? SplitWideValues(*tag.Text) : std::vector{*tag.Text};
+    const std::vector<std::u16string> values = tag.List ? SplitListValues(*tag.Text) : std::vector{*tag.Text};
     for (size_t i = 0; i < values.size(); ++i) {
       const std::vector<uint8_t> bytes = AttributeBytes(values[i]);
       const auto length = static_cast<uint16_t>(bytes.size());
