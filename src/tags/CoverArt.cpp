@@ -81,6 +81,17 @@ void TCoverRead::Oversized(int64_t size) {
 }
 
 TCoverRead ReadEmbeddedCover(const std::string& fileName) {
+  try {
+    TFileStream source(fileName, fmOpenRead);
+    TReadCache file(source);
+    return ReadEmbeddedCover(fileName, file);
+  } catch (const EStreamError&) {
+    // An unreadable file has no cover.
+  }
+  return {};
+}
+
+TCoverRead ReadEmbeddedCover(const std::string& fileName, TStream& opened) {
   const TInputFormat* format = InputFormatFor(fileName);
   if (format == nullptr) {
     return {};
@@ -111,9 +122,8 @@ TCoverRead ReadEmbeddedCover(const std::string& fileName) {
   }
   TCoverRead read;
   try {
-    TFileStream source(fileName, fmOpenRead);
-    TReadCache file(source);
-    read = reader(file);
+    opened.Seek(0);
+    read = reader(opened);
   } catch (const EStreamError&) {
     // An unreadable file has no cover.
   }

@@ -35,6 +35,8 @@ TCoverRead ReadMediaCover(const std::string& fileName);
 // The picture an input file holds, by the reader its kind has in the input table; nothing for a
 // file that cannot be read.
 TCoverRead ReadEmbeddedCover(const std::string& fileName);
+// The same from a stream already open on that file (read from its start).
+TCoverRead ReadEmbeddedCover(const std::string& fileName, TStream& opened);
 
 // "cover", "folder" or "front" with ".jpg", ".jpeg" or ".png" in any case, in the input's folder
 // and holding a JPEG or PNG image; empty when there is none.

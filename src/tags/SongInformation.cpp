@@ -393,11 +393,15 @@ SongInformation ReadSongInformation(const std::string& fileName) {
   try {
     TFileStream source(fileName, fmOpenRead);
     TReadCache file(source);
-    reader(file, fileName, info);
+    try {
+      reader(file, fileName, info);
+    } catch (const EStreamError&) {
+      // A file that cannot be read to its end shows what was read before the failure.
+    }
+    DescribeCover(ReadEmbeddedCover(fileName, file), info);
   } catch (const EStreamError&) {
-    // An unreadable file shows what was read before the failure, or nothing.
+    // A file that cannot be opened shows nothing.
   }
-  DescribeCover(ReadEmbeddedCover(fileName), info);
   return info;
 }
 
