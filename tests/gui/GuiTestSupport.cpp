@@ -72,7 +72,7 @@ bool ConvertAndWait(TFrmConverter& window) {
 }
 
 void TInputGate::Pass() {
-  FEntered = true;
+  ++FEntered;
   std::unique_lock lock(FMutex);
   FOpened.wait(lock, [this] { return FOpen; });
 }

@@ -53,13 +53,15 @@ class TInputGate {
 public:
   void Pass();
   void Open();
-  bool Entered() const { return FEntered; }
+  bool Entered() const { return FEntered > 0; }
+  // How many reads have come to the gate.
+  int EnteredCount() const { return FEntered; }
 
 private:
   std::mutex FMutex;
   std::condition_variable FOpened;
   bool FOpen = false;
-  std::atomic<bool> FEntered{false};
+  std::atomic<int> FEntered{0};
 };
 
 // The program's formats, with WAV input read through `gate`.
