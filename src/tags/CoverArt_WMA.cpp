@@ -6,21 +6,13 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/AsfGuids.h"
 #include "tags/CoverArt.h"
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
 
 namespace {
 
-using TGUID = std::array<uint8_t, 16>;
-constexpr TGUID HeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr TGUID ExtendedContentDescription = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
-                                              0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
-constexpr TGUID HeaderExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
-                                   0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr TGUID MetadataLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
-                                   0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 constexpr size_t ObjectHeaderSize = 24;
 constexpr uint16_t BinaryValue = 1;
 // The header is read whole; one larger than this holds more than a picture we would keep.
@@ -128,7 +120,7 @@ template <typename Visit>
 void WalkObjects(std::span<const uint8_t> bytes, Visit visit) {
   size_t at = 0;
   while (bytes.size() - at >= ObjectHeaderSize) {
-    TGUID id{};
+    asf::TGuid id{};
     std::copy_n(bytes.begin() + static_cast<ptrdiff_t>(at), id.size(), id.begin());
     const uint64_t size = LittleEndian64(&bytes[at + 16]);
     if (size < ObjectHeaderSize || size > bytes.size() - at) {
@@ -144,7 +136,7 @@ void WalkObjects(std::span<const uint8_t> bytes, Visit visit) {
 TCoverRead ReadWMACover(TStream& stream) {
   TCoverRead read;
   std::array<uint8_t, 30> header{};
-  if (!ReadExactAt(stream, 0, header) || !std::equal(HeaderObject.begin(), HeaderObject.end(), header.begin())) {
+  if (!ReadExactAt(stream, 0, header) || !std::equal(asf::HeaderObject.begin(), asf::HeaderObject.end(), header.begin())) {
     return read;
   }
   const uint64_t size = LittleEndian64(&header[16]);
@@ -155,12 +147,12 @@ TCoverRead ReadWMACover(TStream& stream) {
   if (!ReadExactAt(stream, static_cast<int64_t>(header.size()), objects)) {
     return read;
   }
-  WalkObjects(objects, [&read](const TGUID& id, std::span<const uint8_t> body) {
-    if (id == ExtendedContentDescription) {
+  WalkObjects(objects, [&read](const asf::TGuid& id, std::span<const uint8_t> body) {
+    if (id == asf::ExtendedContentDescriptionObject) {
       ReadExtendedContent(body, read);
-    } else if (id == HeaderExtension && body.size() >= 22) {
-      WalkObjects(body.subspan(22), [&read](const TGUID& inner, std::span<const uint8_t> library) {
-        if (inner == MetadataLibrary) {
+    } else if (id == asf::HeaderExtensionObject && body.size() >= 22) {
+      WalkObjects(body.subspan(22), [&read](const asf::TGuid& inner, std::span<const uint8_t> library) {
+        if (inner == asf::MetadataLibraryObject) {
           ReadMetadataLibrary(library, read);
         }
       });

@@ -5,31 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AsfGuids.h"
 #include "tags/TagText.h"
 
 namespace {
 
-using TGUID = std::array<uint8_t, 16>;
-
-// GUIDs as stored: the first three groups little-endian.
-constexpr TGUID HeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr TGUID FilePropertiesObject = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                                        0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr TGUID StreamPropertiesObject = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11,
-                                          0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr TGUID AudioMedia = {0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11,
-                              0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
-constexpr TGUID ContentDescriptionObject = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr TGUID ExtendedContentDescriptionObject = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
-                                                    0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
-constexpr TGUID HeaderExtensionObject = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
-                                         0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr TGUID MetadataObject = {0xEA, 0xCB, 0xF8, 0xC5, 0xAF, 0x5B, 0x77, 0x48,
-                                  0x84, 0x67, 0xAA, 0x8C, 0x44, 0xFA, 0x4C, 0xCA};
-constexpr TGUID MetadataLibraryObject = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
-                                         0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+using namespace asf;
 
 // Attribute names, upper-cased, and the slot each fills. The content description's own names are
 // attributes too: writers put them in the other objects as well (a second author, FFmpeg's comment).
@@ -227,7 +208,7 @@ void ReadMetadataRecords(THeaderReader& reader, int64_t start, int64_t end, TPla
 
 void ReadStreamProperties(THeaderReader& reader, int64_t start, TWMAHeaderData& data) {
   reader.Seek(start + ObjectHeaderSize);
-  TGUID type{};
+  TGuid type{};
   reader.Bytes(type);
   // The first audio stream is the one shown; script, image and video streams say nothing of it.
   if (type != AudioMedia || data.Channels != 0) {
@@ -243,7 +224,7 @@ template <class TVisit>
 void WalkObjects(THeaderReader& reader, int64_t start, int64_t end, uint32_t count, TVisit&& visit) {
   for (uint32_t i = 0; i < count && end - start >= ObjectHeaderSize; ++i) {
     reader.Seek(start);
-    TGUID id{};
+    TGuid id{};
     reader.Bytes(id);
     const uint64_t size = reader.QWord();
     // An object smaller than its own header would make the walk stand still.
@@ -261,7 +242,7 @@ void WalkObjects(THeaderReader& reader, int64_t start, int64_t end, uint32_t cou
 }
 
 // `nested`: inside the header extension, which holds no further extension.
-void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, int64_t end, bool nested,
+void ReadObject(THeaderReader& reader, const TGuid& id, int64_t start, int64_t end, bool nested,
                 TWMAHeaderData& data, TSlotFiller& slots) {
   if (id == FilePropertiesObject) {
     reader.Seek(start + 64);
@@ -282,7 +263,7 @@ void ReadObject(THeaderReader& reader, const TGUID& id, int64_t start, int64_t e
     reader.Seek(start + ObjectHeaderSize + 18);
     const int64_t dataStart = start + ObjectHeaderSize + 22;
     const int64_t dataEnd = std::min<int64_t>(end, dataStart + reader.DWord());
-    WalkObjects(reader, dataStart, dataEnd, UINT32_MAX, [&](const TGUID& inner, int64_t from, int64_t to) {
+    WalkObjects(reader, dataStart, dataEnd, UINT32_MAX, [&](const TGuid& inner, int64_t from, int64_t to) {
       ReadObject(reader, inner, from, to, true, data, slots);
     });
   }
@@ -297,14 +278,14 @@ bool ReadWMAHeader(TStream& stream, TWMAHeaderData& data) {
   bool whole = true;
   try {
     reader.Seek(0);
-    TGUID id{};
+    TGuid id{};
     reader.Bytes(id);
     if (id == HeaderObject) {
       const int64_t end =
           static_cast<int64_t>(std::min<uint64_t>(reader.QWord(), static_cast<uint64_t>(reader.Size())));
       const uint32_t count = reader.DWord();
       reader.Word();
-      WalkObjects(reader, reader.Position(), end, count, [&](const TGUID& object, int64_t from, int64_t to) {
+      WalkObjects(reader, reader.Position(), end, count, [&](const TGuid& object, int64_t from, int64_t to) {
         ReadObject(reader, object, from, to, false, data, slots);
       });
     }
