@@ -1,6 +1,8 @@
 // kestrune-cli: converts the files named on the command line as the window's Convert would.
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include "app/InputFiles.h"
 #include "app/InputFormats.h"
 #include "app/Languages.h"
+#include "app/OrderedWork.h"
 #include "app/RowFromFile.h"
 #include "app/Settings.h"
 #include "formats/directshow/ACS_DX9.h"
@@ -34,12 +37,30 @@ int UsageError(const std::string& message) {
 // The files the window's list takes: the input table's extensions in any case.
 bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
-// Prints each file's record as one JSON object per line.
-int PrintInfo(const std::vector<std::string>& files) {
-  for (const std::string& file : files) {
-    std::printf("%s\n", SongInformationToJson(ReadSongInformation(file)).c_str());
+// The threads --info reads on: --jobs when given, otherwise every online core.
+int InfoThreads(const TCliOptions& options) {
+  int threads = static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN));
+  for (const TSettingChange& change : options.Settings) {
+    if (change.Name == SettingNames::Jobs) {
+      threads = std::atoi(change.Value.c_str());
+    }
   }
+  return std::clamp(threads, 1, 64);
+}
+
+// Prints each file's record as one JSON object per line, in the order the files were named.
+int PrintInfo(const std::vector<std::string>& files, int threads) {
+  ProduceInOrder(
+      files.size(), threads, [&files](size_t i) { return SongInformationToJson(ReadSongInformation(files[i])) + '\n'; },
+      [](const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); });
   return 0;
+}
+
+bool NeedsMediaDecoders(const std::vector<TConversionRow>& rows) {
+  return std::ranges::any_of(rows, [](const TConversionRow& row) {
+    const TInputFormat* format = InputFormatFor(row.FileName);
+    return format != nullptr && format->Component == "DX9In1";
+  });
 }
 
 void Warn(const std::string& message) { std::fprintf(stderr, "%s: %s\n", Program, TerminalText(message).c_str()); }
@@ -60,6 +81,15 @@ int Convert(const TSettings& settings, const std::string& appDir, const TCliOpti
       std::fprintf(stderr, "%s: not converted: only files named %s are read\n", TerminalText(input.FileName).c_str(),
                    InputExtensionList().c_str());
       ++skipped;
+    }
+  }
+  // MP3 and WMA input needs the media decoders; without them nothing is started. Other batches
+  // never load them, so a WAV or FLAC batch starts at once.
+  if (NeedsMediaDecoders(rows)) {
+    const std::string missing = DX9StartupMessage();
+    if (!missing.empty()) {
+      Warn(missing);
+      return ExitFailed;
     }
   }
   TCliProgress progress(driver, rows, options.Quiet, [&signals] { return signals.Signal() != 0; });
@@ -124,7 +154,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.Info) {
-    return PrintInfo(options.Files);
+    return PrintInfo(options.Files, InfoThreads(options));
   }
   if (options.Files.empty() && !options.Save) {
     std::fputs(UsageText().c_str(), stderr);
@@ -133,12 +163,6 @@ int main(int argc, char** argv) {
     return ExitUsage;
   }
 
-  // MP3 and WMA input needs the media decoders; without them nothing is started.
-  const std::string missing = DX9StartupMessage();
-  if (!missing.empty()) {
-    Warn(missing);
-    return ExitFailed;
-  }
   const std::string appDir = AppDir();
   TSettings settings;
   settings.SetLanguages(ListLanguages(appDir));

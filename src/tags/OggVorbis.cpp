@@ -1,7 +1,9 @@
 #include "tags/OggVorbis.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "tags/ReaderStream.h"
 #include "tags/TagText.h"
@@ -11,10 +13,10 @@ namespace {
 
 constexpr int64_t PageHeaderSize = 27;
 constexpr size_t IdentificationSize = 30;
-// The search for the last page: windows of 251 bytes, each 241 bytes further from the end.
-constexpr int SearchWindows = 50;
+// The search for the last page: 50 windows of 251 bytes, each 241 bytes further from the end.
+constexpr int64_t SearchWindows = 50;
 constexpr int64_t WindowStep = 241;
-constexpr size_t WindowSize = 251;
+constexpr int64_t SearchPiece = 4096;
 
 // The offset of the packet that follows the page header at `page`, or -1 when none is there.
 int64_t FirstPacket(TStream& stream, int64_t page) {
@@ -82,24 +84,35 @@ bool TOggVorbis::LoadFromStream(TStream& stream) {
 }
 
 void TOggVorbis::FindSamples(TStream& stream) {
-  std::array<uint8_t, WindowSize> window{};
-  for (int i = 1; i <= SearchWindows; ++i) {
-    const int64_t start = FFileSize - WindowStep * i - 10;
-    if (start < 0) {
+  // The windows overlap by ten bytes and together cover the file's last 12 KB (less when the
+  // file is shorter than that); they are searched from the end a piece at a time, as the last
+  // page is mostly near the end.
+  const int64_t windows = std::min<int64_t>(SearchWindows, (FFileSize - 10) / WindowStep);
+  if (windows < 1) {
+    return;
+  }
+  const int64_t first = FFileSize - WindowStep * windows - 10;
+  const int64_t lastStart = FFileSize - 10;
+  std::vector<uint8_t> piece;
+  for (int64_t end = FFileSize;;) {
+    const int64_t begin = std::max(first, end - SearchPiece);
+    piece.resize(static_cast<size_t>(end - begin));
+    if (!ReadExactAt(stream, begin, piece)) {
       return;
     }
-    if (!ReadExactAt(stream, start, window)) {
-      return;
-    }
-    for (int offset = static_cast<int>(WindowStep); offset >= 0; --offset) {
-      if (HasMarker(std::span(window).subspan(static_cast<size_t>(offset)), "OggS")) {
-        std::array<uint8_t, 14> page{};
-        if (ReadExactAt(stream, start + offset, page)) {
-          FSamples = static_cast<int64_t>(LittleEndian64(&page[6]));
-        }
-        return;
+    const size_t found = FindLastMarker(piece, "OggS", static_cast<size_t>(std::min(lastStart, end) - begin));
+    if (found != std::string_view::npos) {
+      std::array<uint8_t, 14> page{};
+      if (ReadExactAt(stream, begin + static_cast<int64_t>(found), page)) {
+        FSamples = static_cast<int64_t>(LittleEndian64(&page[6]));
       }
+      return;
     }
+    if (begin == first) {
+      return;
+    }
+    // Three bytes of overlap find a marker that straddles two pieces.
+    end = begin + 3;
   }
 }
 

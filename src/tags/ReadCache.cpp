@@ -38,7 +38,10 @@ const TReadCache::TBlock& TReadCache::BlockAt(int64_t start) {
 int64_t TReadCache::Read(std::span<uint8_t> buffer) {
   size_t done = 0;
   while (done < buffer.size() && FPosition < FSize) {
-    const int64_t start = FPosition / BlockSize * BlockSize;
+    // The file's last bytes come in one block that ends with the file, so the tag trailers and
+    // the last page a reader looks for there take one read, not two.
+    const int64_t tail = std::max<int64_t>(FSize - BlockSize, 0);
+    const int64_t start = FPosition >= tail ? tail : FPosition / BlockSize * BlockSize;
     const TBlock& block = BlockAt(start);
     const int64_t offset = FPosition - start;
     if (offset >= static_cast<int64_t>(block.Bytes.size())) {

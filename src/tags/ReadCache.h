@@ -21,7 +21,7 @@ public:
   int64_t Position() const override { return FPosition; }
   int64_t Size() const override { return FSize; }
 
-  static constexpr int64_t BlockSize = 8192;
+  static constexpr int64_t BlockSize = 4096;
   static constexpr size_t MaxBlocks = 4;
 
 private:

@@ -1,5 +1,6 @@
 #include "tags/SongInformationJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -40,6 +41,15 @@ void AppendEscaped(std::string& out, char c) {
 void AppendString(std::string& out, std::string_view text) {
   out += '"';
   while (!text.empty()) {
+    // Most texts are plain ASCII and go in whole.
+    const auto special = std::find_if(text.begin(), text.end(), [](char c) {
+      return static_cast<uint8_t>(c) < 0x20 || static_cast<uint8_t>(c) >= 0x80 || c == '"' || c == '\\';
+    });
+    out.append(text.begin(), special);
+    text.remove_prefix(static_cast<size_t>(special - text.begin()));
+    if (text.empty()) {
+      break;
+    }
     const size_t length = Utf8SequenceLength(text);
     if (length == 0) {
       out += "\xEF\xBF\xBD";

@@ -168,9 +168,24 @@ uint64_t LittleEndian64(const uint8_t* bytes) {
   return uint64_t{LittleEndian32(bytes + 4)} << 32 | LittleEndian32(bytes);
 }
 
-bool HasMarker(std::span<const uint8_t> bytes, std::string_view marker) {
-  return bytes.size() >= marker.size() && !marker.empty() && bytes[0] == static_cast<uint8_t>(marker[0]) &&
-         std::memcmp(bytes.data(), marker.data(), marker.size()) == 0;
+size_t FindLastMarker(std::span<const uint8_t> bytes, std::string_view marker, size_t lastStart) {
+  if (marker.empty() || bytes.size() < marker.size()) {
+    return std::string_view::npos;
+  }
+  // memrchr finds the candidates' first byte at memory speed; most are not a marker.
+  size_t end = std::min(lastStart, bytes.size() - marker.size()) + 1;
+  while (end > 0) {
+    const void* hit = ::memrchr(bytes.data(), static_cast<uint8_t>(marker[0]), end);
+    if (hit == nullptr) {
+      break;
+    }
+    const auto at = static_cast<size_t>(static_cast<const uint8_t*>(hit) - bytes.data());
+    if (HasMarker(bytes.subspan(at), marker)) {
+      return at;
+    }
+    end = at;
+  }
+  return std::string_view::npos;
 }
 
 std::string BytesToString(std::span<const uint8_t> bytes) {

@@ -3,6 +3,7 @@
 // Text and number helpers shared by the tag readers. Every string a reader exposes is UTF-8.
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,8 +45,14 @@ uint32_t BigEndian32(const uint8_t* bytes);
 uint16_t LittleEndian16(const uint8_t* bytes);
 uint32_t LittleEndian32(const uint8_t* bytes);
 uint64_t LittleEndian64(const uint8_t* bytes);
-// Whether the bytes begin with the given marker.
-bool HasMarker(std::span<const uint8_t> bytes, std::string_view marker);
+// Whether the bytes begin with the given marker. Inline: the frame and page searches ask it at
+// every byte.
+inline bool HasMarker(std::span<const uint8_t> bytes, std::string_view marker) {
+  return bytes.size() >= marker.size() && !marker.empty() && bytes[0] == static_cast<uint8_t>(marker[0]) &&
+         std::memcmp(bytes.data(), marker.data(), marker.size()) == 0;
+}
+// Where the last copy of the marker begins at or before `lastStart`; npos when there is none.
+size_t FindLastMarker(std::span<const uint8_t> bytes, std::string_view marker, size_t lastStart);
 std::string BytesToString(std::span<const uint8_t> bytes);
 
 // The display name of a channel count: "Mono", "Stereo", "3Ch" and so on.

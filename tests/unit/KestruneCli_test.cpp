@@ -120,6 +120,16 @@ TEST_F(KestruneCliTest, HelpAndVersionLoadNeitherFFmpegNorACodecLibrary) {
   }
 }
 
+TEST_F(KestruneCliTest, ABatchWithoutMp3OrWmaInputLoadsNoFFmpeg) {
+  Wave("a.wav");
+  const ToolResult traced = RunTool("cd " + Quote(Work.Path().string()) + " && " + Home.EnvironmentPrefix() +
+                                    "LD_DEBUG=libs " + Quote(BuiltBinary("kestrune-cli")) + " -q -f WAV -o out a.wav 2>&1");
+  EXPECT_EQ(traced.ExitCode, 0) << traced.Output;
+  for (const char* library : {"libavformat", "libavcodec", "libavutil"}) {
+    EXPECT_EQ(traced.Output.find(library), std::string::npos) << "loads " << library;
+  }
+}
+
 TEST_F(KestruneCliTest, SavedSettingsApplyToLaterRuns) {
   Wave("a.wav");
   ASSERT_EQ(Cli("--save -f wav -o saved --name-style 0 --set InformWhenDone=1").ExitCode, 0);

@@ -80,6 +80,17 @@ TEST(OggVorbis, WithoutALastPageTheNominalBitRateEstimatesTheDuration) {
   EXPECT_DOUBLE_EQ(ogg.Duration(), file.size() / 128.0 / 2 / 125 * 2);
 }
 
+TEST(OggVorbis, TheLastPageIsFoundAnywhereInTheFilesLast12060Bytes) {
+  const TBytes file = OggFile({}, 441000, 3);
+  const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+  const size_t lastPageLength = file.size() - text.rfind("OggS");
+  // Markers straddling the pieces the end is searched in, and both sides of the search's limit.
+  for (size_t distance : {size_t{4095}, size_t{4097}, size_t{4099}, size_t{8190}, size_t{12060}, size_t{12061}}) {
+    const TBytes padded = Concat({file, TBytes(distance - lastPageLength, 0)});
+    EXPECT_EQ(Load(padded).Samples(), distance <= 12060 ? 441000 : 0) << distance;
+  }
+}
+
 TEST(OggVorbis, GranulesBeyond32BitsKeepLongStreamsRight) {
   const int64_t granule = int64_t{44100} * 60 * 60 * 14;  // fourteen hours
   EXPECT_DOUBLE_EQ(Load(OggFile({}, granule)).Duration(), 14.0 * 3600);

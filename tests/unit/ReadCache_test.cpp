@@ -12,6 +12,7 @@ TEST(ReadCache, ReadsTheSameBytesAsItsSourceAcrossBlocksAndAtTheEnd) {
   EXPECT_EQ(cache.Size(), static_cast<int64_t>(bytes.size()));
   const int64_t block = TReadCache::BlockSize;
   for (int64_t position : {int64_t{0}, block - 3, 5 * block + 17, int64_t{10}, int64_t(bytes.size()) - 50,
+                           int64_t(bytes.size()) - block - 50,
                            3 * block - 1}) {
     std::vector<uint8_t> got(100, 0xEE);
     cache.Seek(position);
