@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
 #include <unistd.h>
 
@@ -37,15 +36,17 @@ int UsageError(const std::string& message) {
 // The files the window's list takes: the input table's extensions in any case.
 bool AudioFile(const std::string& fileName) { return InputFormatFor(fileName) != nullptr; }
 
-// The threads --info reads on: --jobs when given, otherwise every online core.
-int InfoThreads(const TCliOptions& options) {
-  int threads = static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN));
+// The threads --info reads on: --jobs when given, checked as a conversion checks it; otherwise
+// every online core (the setting's default). False, with the message, for a value out of range.
+bool InfoThreads(const TCliOptions& options, int& threads, std::string& error) {
+  TSettings settings;
   for (const TSettingChange& change : options.Settings) {
-    if (change.Name == SettingNames::Jobs) {
-      threads = std::atoi(change.Value.c_str());
+    if (change.Name == SettingNames::Jobs && !settings.Assign(change.Name, change.Value, error, change.Option)) {
+      return false;
     }
   }
-  return std::clamp(threads, 1, 64);
+  threads = settings.Integer(SettingNames::Jobs);
+  return true;
 }
 
 // Prints each file's record as one JSON object per line, in the order the files were named.
@@ -154,7 +155,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.Info) {
-    return PrintInfo(options.Files, InfoThreads(options));
+    int threads = 1;
+    return InfoThreads(options, threads, error) ? PrintInfo(options.Files, threads) : UsageError(error);
   }
   if (options.Files.empty() && !options.Save) {
     std::fputs(UsageText().c_str(), stderr);

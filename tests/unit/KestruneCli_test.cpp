@@ -94,6 +94,7 @@ TEST_F(KestruneCliTest, ErrorsNameTheOptionNotTheSetting) {
   const std::pair<const char*, const char*> runs[] = {{"-f AAC a.wav", "--format: \"AAC\""},
                                                       {"--format=AAC a.wav", "--format: \"AAC\""},
                                                       {"--playlist xspf a.wav", "--playlist: \"xspf\""},
+                                                      {"--info -j 0 a.wav", "--jobs: \"0\""},
                                                       {"--set RipToFormat=AAC a.wav", "RipToFormat: \"AAC\""}};
   for (const auto& [arguments, message] : runs) {
     const ToolResult run = Cli(arguments);
