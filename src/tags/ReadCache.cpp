@@ -38,6 +38,15 @@ const TReadCache::TBlock& TReadCache::BlockAt(int64_t start) {
 int64_t TReadCache::Read(std::span<uint8_t> buffer) {
   size_t done = 0;
   while (done < buffer.size() && FPosition < FSize) {
+    if (buffer.size() - done >= static_cast<size_t>(BlockSize)) {
+      // A large read (a cover, a long tag) goes straight to the file: through the blocks it would
+      // take a system call per block and one more copy.
+      FSource.Seek(FPosition);
+      const int64_t count = FSource.Read(buffer.subspan(done));
+      done += static_cast<size_t>(count);
+      FPosition += count;
+      break;
+    }
     // The file's last bytes come in one block that ends with the file, so the tag trailers and
     // the last page a reader looks for there take one read, not two.
     const int64_t tail = std::max<int64_t>(FSize - BlockSize, 0);

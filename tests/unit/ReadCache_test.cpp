@@ -22,6 +22,11 @@ TEST(ReadCache, ReadsTheSameBytesAsItsSourceAcrossBlocksAndAtTheEnd) {
     EXPECT_TRUE(std::equal(got.begin(), got.begin() + count, bytes.begin() + position)) << position;
     EXPECT_EQ(cache.Position(), position + count);
   }
+  std::vector<uint8_t> large(static_cast<size_t>(3 * block));  // read past the blocks, up to the end
+  cache.Seek(static_cast<int64_t>(bytes.size()) - 2 * block - 5);
+  ASSERT_EQ(cache.Read(large), 2 * block + 5);
+  EXPECT_TRUE(std::equal(large.begin(), large.begin() + 2 * block + 5, bytes.end() - 2 * block - 5));
+  EXPECT_EQ(cache.Position(), static_cast<int64_t>(bytes.size()));
   cache.Seek(static_cast<int64_t>(bytes.size()) + 10);
   std::vector<uint8_t> none(4);
   EXPECT_EQ(cache.Read(none), 0);
